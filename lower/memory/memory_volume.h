@@ -99,7 +99,7 @@ struct LoggedCall {
     LowerEntry entry;
     DWORD_PTR first;                 // the volume word or handle word the entry received
     std::vector<WString> names;      // name arguments, in order (a null name as empty)
-    std::vector<ULONGLONG> numbers;  // numeric arguments, in order: see EntryNumbers below
+    std::vector<ULONGLONG> numbers;  // numeric arguments, in order (listed below)
     ULONGLONG result;                // the returned word (BOOL, DWORD, or handle)
     DWORD error;                     // the last error a failed call set; 0 after a success
     // "DeleteFileW(\a.txt) = 1", "CreateFileW(\TMP5, 0x40000000, 0, 1, 0x80) = h3",
@@ -179,7 +179,7 @@ public:
     std::vector<LoggedCall> Log() const;
     void ClearLog();
 
-    struct State;
+    struct State;  // the volume's insides, shared with its entry points
 
 private:
     std::unique_ptr<State> state_;
