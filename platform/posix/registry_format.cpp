@@ -136,11 +136,15 @@ std::string DwordLine(const std::string& name, DWORD value, bool crlf) {
 
 bool EndsWithCr(const std::string& text) { return !text.empty() && text.back() == '\r'; }
 
-// Inserts lines written in the file's line end before `position`; a last line
-// that had no line end gets one.
+// Inserts lines written in the file's line end before `position`. Added after
+// a last line that had no line end, they take its place as the last: it gets
+// the line end and the new last line goes without.
 void InsertLines(RegistryFile* file, size_t position, std::vector<std::string> texts) {
-    if (position == file->lines.size() && file->crlf && !EndsWithCr(file->lines.back().text)) {
-        file->lines.back().text.push_back('\r');
+    if (position == file->lines.size() && file->crlf) {
+        if (!EndsWithCr(file->lines.back().text)) {
+            file->lines.back().text.push_back('\r');
+        }
+        texts.back().pop_back();
     }
     std::vector<RegistryLine> added;
     for (std::string& text : texts) {
