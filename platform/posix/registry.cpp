@@ -107,9 +107,12 @@ std::string RegistryFilePath() {
 }
 
 LONG ReadWholeFile(const std::string& path, std::string* text, mode_t* mode) {
-    FileDescriptor file(path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (path.empty()) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) {
-        return path.empty() ? ERROR_FILE_NOT_FOUND : ErrorFromErrno();
+        return ErrorFromErrno();
     }
     struct stat status;
     if (fstat(file.get(), &status) != 0) {
