@@ -187,8 +187,8 @@ TEST_F(CloseTest, ASettingsChangeBetweenOpenAndCloseApplies) {
 
 TEST_F(CloseTest, TheHandleThatClosesLastWins) {
     lower_.PutFile(W("\\s"), PackedImage(kOld));
-    HANDLE first = Open(W("\\s"));
-    HANDLE second = Open(W("\\s"));
+    HANDLE first = Open(W("\\s"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    HANDLE second = Open(W("\\s"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
     Write(first, Bytes("first"));
     Write(second, Bytes("second"));
     ASSERT_TRUE(Close(second));

@@ -215,8 +215,8 @@ TEST_F(OpenTest, ARefusedProbeCountsAsPlainAndTheFinalOpenDecides) {
     // Another handle holds the stored file (an open through the lower layer):
     // the probe is refused, and so is the final open.
     HANDLE holder = reinterpret_cast<const LowerHooks*>(lower_.Hooks())
-                        ->CreateFileW(lower_.VolumeWord(), nullptr, WIDE("\\held"), GENERIC_READ, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
+                        ->CreateFileW(lower_.VolumeWord(), nullptr, WIDE("\\held"), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Open(W("\\held"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
