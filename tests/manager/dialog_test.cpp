@@ -3,6 +3,8 @@
 // after the program has ended.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -70,6 +72,32 @@ INSTANTIATE_TEST_SUITE_P(Normalisation, StoredSettings,
                                            StoredCase{1, 0xFFFFFFFF, true, 1},   // -1 as a signed value
                                            StoredCase{5, 12, true, 9},           // both values change
                                            StoredCase{0, 7, false, 7}));         // in range: unchanged
+
+// Centred on the work area, the about text in its box and the focus on the
+// check box, the first tab stop. (The icon is checked on the X window by the
+// user-style test: under Wine another process reads no icon with WM_GETICON.)
+TEST_F(ManagerDialog, Presentation) {
+    settings_key::Store(1, 9);
+    const DialogControls dialog = Open();
+    if (HasFailure()) {
+        return;
+    }
+
+    RECT workArea;
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
+    const RECT window = dialog.WindowRect();
+    EXPECT_LE(std::abs((window.left - workArea.left) - (workArea.right - window.right)), 1);
+    EXPECT_LE(std::abs((window.top - workArea.top) - (workArea.bottom - window.bottom)), 1);
+
+    const std::string about = dialog.Text(IDC_ABOUT);
+    EXPECT_EQ(about.substr(0, about.find("\r\n")), "Manager Application");
+    EXPECT_EQ(std::count(about.begin(), about.end(), '\n'), 2) << about;
+
+    EXPECT_EQ(dialog.FocusId(), IDC_ENABLE);
+
+    dialog.Click(IDCANCEL);
+    EXPECT_EQ(ExitCode(), DWORD{0});
+}
 
 TEST_F(ManagerDialog, OkWritesTheChangedControls) {
     settings_key::Store(0, 5);

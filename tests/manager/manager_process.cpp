@@ -129,6 +129,21 @@ std::string DialogControls::Text(int id) const {
     return ToUtf8(text, static_cast<size_t>(length));
 }
 
+RECT DialogControls::WindowRect() const {
+    RECT rect = {};
+    ::GetWindowRect(dialog_, &rect);
+    return rect;
+}
+
+int DialogControls::FocusId() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog_, nullptr), &info) || info.hwndFocus == nullptr) {
+        return 0;
+    }
+    return ::GetDlgCtrlID(info.hwndFocus);
+}
+
 bool DialogControls::WaitForText(int id, const std::string& text) const {
     for (DWORD waited = 0; waited < kPatience; waited += kPoll) {
         if (Text(id) == text) {

@@ -47,6 +47,9 @@ public:
     bool Checked(int id) const;
     int SliderPosition(int id) const;
     std::string Text(int id) const;
+    RECT WindowRect() const;
+    // The id of the control that has the keyboard focus, or 0.
+    int FocusId() const;
     // Waits until the control shows the text; false if it never does.
     bool WaitForText(int id, const std::string& text) const;
 

@@ -38,6 +38,13 @@ click_at() {
     xdotool click 1
 }
 
+# Pixel (X, Y) of the window's 32 x 32 icon as the window manager gets it, as
+# a decimal ARGB value.
+icon_pixel() {
+    xprop -id "$1" -f _NET_WM_ICON 32c _NET_WM_ICON | tr -d ' ' | cut -d= -f2 | tr ',' '\n' |
+        awk -v x="$2" -v y="$3" 'NR == 1 && $1 != 32 { exit } NR == 3 + y * 32 + x { print; exit }'
+}
+
 stored() {
     "$wine_run" reg query "$key" /v "$1" | tr -d '\r' | awk -v name="$1" '$1 == name { print $3 }'
 }
@@ -50,6 +57,8 @@ stored() {
 "$wine_run" "$manager" &
 first=$!
 window=$(wait_for_dialog) || fail "no dialog appeared"
+# Our icon (scripts/make-manager-icon): its blue at a point off the glyph.
+[ "$(icon_pixel "$window" 3 10)" = $((0xFF2060C0)) ] || fail "the window does not carry icon 128"
 xdotool windowfocus --sync "$window"
 click_at "$window" 10 10
 xdotool key --window "$window" Tab Right Right

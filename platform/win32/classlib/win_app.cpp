@@ -10,7 +10,7 @@ const MessageMap CWinApp::messageMap = {&CCmdTarget::messageMap, nullptr, 0};
 
 const MessageMap* CWinApp::GetMessageMap() const { return &messageMap; }
 
-CWinApp::CWinApp(LPCWSTR appName) : m_pszAppName(appName) { theApplication = this; }
+CWinApp::CWinApp() { theApplication = this; }
 
 CWinApp::~CWinApp() { theApplication = nullptr; }
 

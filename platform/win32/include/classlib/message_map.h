@@ -54,7 +54,7 @@ constexpr MessageMapEntry TimerEntry() {
                            }};
 }
 
-// WM_COMMAND from one command or control id.
+// WM_COMMAND from one command or control id: a click or an accelerator.
 template <class T, void (T::*handler)()>
 constexpr MessageMapEntry CommandEntry(UINT commandId) {
     return MessageMapEntry{WM_COMMAND, commandId,

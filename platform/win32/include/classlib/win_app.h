@@ -7,7 +7,7 @@
 
 class CWinApp : public CCmdTarget {
 public:
-    explicit CWinApp(LPCWSTR appName = nullptr);
+    CWinApp();
     ~CWinApp() override;
 
     // FALSE ends the program without a message loop.
@@ -18,7 +18,6 @@ public:
 
     HICON LoadIcon(UINT id) const;
 
-    LPCWSTR m_pszAppName;
     HINSTANCE m_hInstance = nullptr;
     // Cleared when that window is destroyed.
     CWnd* m_pMainWnd = nullptr;
