@@ -15,10 +15,15 @@ else()
     find_package(GTest REQUIRED)
 endif()
 
-# morvane_test(NAME SOURCES... [LIBS ...]): one test program, one ctest entry.
+# morvane_test(NAME SOURCES... [LIBS ...] [REGISTRY]): one test program, one
+# ctest entry. REGISTRY marks a program that changes the filter's settings:
+# under Wine all programs share one registry, so those never run side by side.
 function(morvane_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "REGISTRY" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gtest)
     add_test(NAME ${name} COMMAND ${name})
+    if(ARG_REGISTRY)
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK filter_settings)
+    endif()
 endfunction()

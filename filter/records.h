@@ -3,6 +3,8 @@
 // first argument of every call.
 #pragma once
 
+#include <cstddef>
+
 #include "filter/lower_hooks.h"
 #include "platform/lock.h"
 #include "platform/types.h"
@@ -19,15 +21,21 @@ struct FilterVolume {
 };
 
 struct FilterHandle {
-    DWORD_PTR disk;            // copy of the volume's disk; not read
-    const LowerHooks* hooks;   // the owning volume's table
-    DWORD_PTR lowerHandle;     // the lower file or search handle
-    DWORD_PTR process;         // the owner process given to CreateFileW
-    WCHAR path[kPathUnits];    // the stored file's name
-    WCHAR workName[kPathUnits];// the working copy's name; empty when none
-    DWORD modified;            // 1 once a write-type call passed through
+    DWORD_PTR disk;              // copy of the volume's disk; not read
+    const LowerHooks* hooks;     // the owning volume's table
+    DWORD_PTR lowerHandle;       // the lower file or search handle
+    DWORD_PTR process;           // the owner process given to CreateFileW
+    WCHAR path[kPathUnits];      // the stored file's name
+    WCHAR workName[kPathUnits];  // the working copy's name; empty when none
+    DWORD modified;              // 1 once a write-type call passed through
     // A search sets only disk, hooks and lowerHandle.
 };
 
 inline FilterVolume* VolumeOf(DWORD_PTR word) { return reinterpret_cast<FilterVolume*>(word); }
 inline FilterHandle* HandleOf(DWORD_PTR word) { return reinterpret_cast<FilterHandle*>(word); }
+
+// The volume whose table a handle refers to.
+inline FilterVolume* VolumeOfHooks(const LowerHooks* hooks) {
+    const char* table = reinterpret_cast<const char*>(hooks);
+    return reinterpret_cast<FilterVolume*>(const_cast<char*>(table - offsetof(FilterVolume, hooks)));
+}

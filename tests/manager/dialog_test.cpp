@@ -6,21 +6,31 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "manager/resource.h"
 #include "tests/manager/manager_process.h"
-#include "tests/manager/settings_key.h"
+#include "tests/support/settings_seed.h"
 
 namespace {
 
 const WCHAR kEnable[] = WIDE("ENABLE");
 const WCHAR kLevel[] = WIDE("LEVEL");
 
+// The value the registry holds, or nothing when it or the key is missing.
+std::optional<DWORD> Stored(const WCHAR* name) {
+    DWORD value = 0;
+    if (!ReadSeededValue(name, &value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 class ManagerDialog : public ::testing::Test {
 protected:
-    void SetUp() override { settings_key::Remove(); }
-    void TearDown() override { settings_key::Remove(); }
+    void SetUp() override { RemoveSettingsKey(); }
+    void TearDown() override { RemoveSettingsKey(); }
 
     // Starts Manager and waits for its dialog.
     DialogControls Open() {
@@ -38,8 +48,8 @@ private:
 };
 
 struct StoredCase {
-    DWORD enable;
-    DWORD level;
+    std::optional<DWORD> enable;  // nothing: the value is missing
+    std::optional<DWORD> level;
     bool shownChecked;
     int shownLevel;
 };
@@ -50,7 +60,7 @@ class StoredSettings : public ManagerDialog, public ::testing::WithParamInterfac
 // label shows the level from the first display on, never its template text.
 TEST_P(StoredSettings, ShowNormalisedAndOkWritesThem) {
     const StoredCase& c = GetParam();
-    settings_key::Store(c.enable, c.level);
+    SeedSettings(c.enable, c.level);
     const DialogControls dialog = Open();
     if (HasFailure()) {
         return;
@@ -62,8 +72,8 @@ TEST_P(StoredSettings, ShowNormalisedAndOkWritesThem) {
 
     dialog.Click(IDOK);
     EXPECT_EQ(ExitCode(), DWORD{0});
-    EXPECT_EQ(settings_key::Read(kEnable), DWORD{c.shownChecked ? 1u : 0u});
-    EXPECT_EQ(settings_key::Read(kLevel), static_cast<DWORD>(c.shownLevel));
+    EXPECT_EQ(Stored(kEnable), DWORD{c.shownChecked ? 1u : 0u});
+    EXPECT_EQ(Stored(kLevel), static_cast<DWORD>(c.shownLevel));
 }
 
 INSTANTIATE_TEST_SUITE_P(Normalisation, StoredSettings,
@@ -71,13 +81,15 @@ INSTANTIATE_TEST_SUITE_P(Normalisation, StoredSettings,
                                            StoredCase{1, 12, true, 9},           // above it
                                            StoredCase{1, 0xFFFFFFFF, true, 1},   // -1 as a signed value
                                            StoredCase{5, 12, true, 9},           // both values change
-                                           StoredCase{0, 7, false, 7}));         // in range: unchanged
+                                           StoredCase{0, 7, false, 7},           // in range: unchanged
+                                           StoredCase{std::nullopt, 4, false, 4},  // no ENABLE: off
+                                           StoredCase{1, std::nullopt, true, 9}));  // no LEVEL: 9
 
 // Centred on the work area, the about text in its box and the focus on the
 // check box, the first tab stop. (The icon is checked on the X window by the
 // user-style test: under Wine another process reads no icon with WM_GETICON.)
 TEST_F(ManagerDialog, Presentation) {
-    settings_key::Store(1, 9);
+    SeedSettings(1, 9);
     const DialogControls dialog = Open();
     if (HasFailure()) {
         return;
@@ -100,7 +112,7 @@ TEST_F(ManagerDialog, Presentation) {
 }
 
 TEST_F(ManagerDialog, OkWritesTheChangedControls) {
-    settings_key::Store(0, 5);
+    SeedSettings(0, 5);
     const DialogControls dialog = Open();
     if (HasFailure()) {
         return;
@@ -112,12 +124,12 @@ TEST_F(ManagerDialog, OkWritesTheChangedControls) {
     dialog.Click(IDOK);
 
     EXPECT_EQ(ExitCode(), DWORD{0});
-    EXPECT_EQ(settings_key::Read(kEnable), DWORD{1});
-    EXPECT_EQ(settings_key::Read(kLevel), DWORD{8});
+    EXPECT_EQ(Stored(kEnable), DWORD{1});
+    EXPECT_EQ(Stored(kLevel), DWORD{8});
 }
 
 TEST_F(ManagerDialog, CancelAfterChangesWritesNothing) {
-    settings_key::Store(5, 12);
+    SeedSettings(5, 12);
     const DialogControls dialog = Open();
     if (HasFailure()) {
         return;
@@ -131,14 +143,14 @@ TEST_F(ManagerDialog, CancelAfterChangesWritesNothing) {
     dialog.Click(IDCANCEL);
 
     EXPECT_EQ(ExitCode(), DWORD{0});
-    EXPECT_EQ(settings_key::Read(kEnable), DWORD{5});
-    EXPECT_EQ(settings_key::Read(kLevel), DWORD{12});
+    EXPECT_EQ(Stored(kEnable), DWORD{5});
+    EXPECT_EQ(Stored(kLevel), DWORD{12});
 }
 
 // The move and the click are queued together, so no refresh falls between
 // them: OK writes the level the label still shows.
 TEST_F(ManagerDialog, OkBeforeTheNextRefreshWritesTheShownLevel) {
-    settings_key::Store(1, 4);
+    SeedSettings(1, 4);
     const DialogControls dialog = Open();
     if (HasFailure()) {
         return;
@@ -149,7 +161,7 @@ TEST_F(ManagerDialog, OkBeforeTheNextRefreshWritesTheShownLevel) {
     dialog.PostClick(IDOK);
 
     EXPECT_EQ(ExitCode(), DWORD{0});
-    EXPECT_EQ(settings_key::Read(kLevel), DWORD{4});
+    EXPECT_EQ(Stored(kLevel), DWORD{4});
 }
 
 TEST_F(ManagerDialog, MissingKeyShowsOffAndNineAndOkCreatesNothing) {
@@ -168,11 +180,11 @@ TEST_F(ManagerDialog, MissingKeyShowsOffAndNineAndOkCreatesNothing) {
     dialog.Click(IDOK);
 
     EXPECT_EQ(ExitCode(), DWORD{0});
-    EXPECT_FALSE(settings_key::Exists());
+    EXPECT_FALSE(SettingsKeyExists());
 }
 
 TEST_F(ManagerDialog, SecondStartBringsTheFirstForwardAndExitsMinusOne) {
-    settings_key::Store(1, 9);
+    SeedSettings(1, 9);
     const DialogControls dialog = Open();
     if (HasFailure()) {
         return;

@@ -2,10 +2,11 @@
 # Uses Manager as a person would, on the current X display: clicks and keys on
 # its window, OK, and the values found afterwards with `reg query`; then a
 # second start while it runs, which must bring the first forward and exit -1.
-# Usage: user_test.sh WINE_RUN MANAGER_EXE
+# Usage: user_test.sh WINE_RUN MANAGER_EXE INSTALL_REG
 set -eu
 wine_run=$1
 manager=$2
+install=$3
 key='HKLM\System\StorageManager\FATFS\Filters\Morvane'
 
 fail() {
@@ -49,11 +50,13 @@ stored() {
     "$wine_run" reg query "$key" /v "$1" | tr -d '\r' | awk -v name="$1" '$1 == name { print $3 }'
 }
 
-"$wine_run" reg add "$key" /v ENABLE /t REG_DWORD /d 0 /f >/dev/null
-"$wine_run" reg add "$key" /v LEVEL /t REG_DWORD /d 5 /f >/dev/null
+# Installed as an installation does it: ENABLE 1, LEVEL 9.
+(cd "$(dirname "$install")" && "$wine_run" reg import "$(basename "$install")") >/dev/null 2>&1 ||
+    fail "reg import failed"
 
-# Check the box with the mouse, move the slider two steps with the keys, wait
-# for the label to catch up (it follows the slider every half second), press OK.
+# Clear the box with the mouse, move the slider two steps down with the keys,
+# wait for the label to catch up (it follows the slider every half second),
+# press OK.
 "$wine_run" "$manager" &
 first=$!
 window=$(wait_for_dialog) || fail "no dialog appeared"
@@ -61,11 +64,11 @@ window=$(wait_for_dialog) || fail "no dialog appeared"
 [ "$(icon_pixel "$window" 3 10)" = $((0xFF2060C0)) ] || fail "the window does not carry icon 128"
 xdotool windowfocus --sync "$window"
 click_at "$window" 10 10
-xdotool key --window "$window" Tab Right Right
+xdotool key --window "$window" Tab Left Left
 sleep 2
 click_at "$window" 50 132
 wait "$first" || fail "Manager ended with $? after OK"
-[ "$(stored ENABLE)" = 0x1 ] || fail "ENABLE is $(stored ENABLE), not 0x1"
+[ "$(stored ENABLE)" = 0x0 ] || fail "ENABLE is $(stored ENABLE), not 0x0"
 [ "$(stored LEVEL)" = 0x7 ] || fail "LEVEL is $(stored LEVEL), not 0x7"
 
 # A second start finds the running dialog: no second window, exit code -1.
@@ -81,6 +84,6 @@ status=0
 xdotool windowfocus --sync "$window"
 xdotool key --window "$window" space Escape
 wait "$first" || fail "Manager ended with $? after Cancel"
-[ "$(stored ENABLE)" = 0x1 ] || fail "Cancel changed ENABLE"
+[ "$(stored ENABLE)" = 0x0 ] || fail "Cancel changed ENABLE"
 [ "$(stored LEVEL)" = 0x7 ] || fail "Cancel changed LEVEL"
 echo "user_test: passed"

@@ -60,6 +60,7 @@ public:
 
     explicit operator bool() const { return record_ != nullptr; }
     T* operator->() const { return record_; }
+    T& operator*() const { return *record_; }
     T* get() const { return record_; }
     // Hands the record to the caller, who releases it with HeapFree.
     T* Detach() { return std::exchange(record_, nullptr); }
