@@ -307,6 +307,12 @@ bool SetRegistryDword(RegistryFile* file, const std::string& key, const std::str
             last = i;
         }
     }
+    // A last line that ends with a backslash continues onto whatever follows
+    // it, and would swallow the new value: that goes first in the section then.
+    std::string lastText = Trimmed(file->lines[last].text);
+    if (last != section && !lastText.empty() && lastText.back() == '\\') {
+        last = section;
+    }
     InsertLines(file, last + 1, {DwordLine(name, value, file->crlf)});
     return Reindex(file);
 }

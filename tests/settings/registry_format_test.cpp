@@ -169,6 +169,25 @@ TEST(RegistryFormat, NewLinesTakeTheHeadersLineEnd) {
     }
 }
 
+// Found by the registry file fuzzer: a new value appended after a last line
+// that ends with a backslash became that line's continuation and was lost.
+TEST(RegistryFormat, ANewValueIsNotSwallowedByADanglingContinuation) {
+    const char* const texts[] = {
+        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"LEVEL\"=dword:000*0009\\",
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Blob\"=hex:01,\\\r\n  02,\\",
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Blob\"=hex:01,\\\r\n  02,\\\r\n",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        RegistryFile file = Parsed(text);
+        ASSERT_TRUE(SetRegistryDword(&file, "K", "ENABLE", 5));
+        RegistryFile reread = Parsed(SerialiseRegistryFile(file));
+        DWORD value = 0;
+        EXPECT_TRUE(FindRegistryDword(reread, "K", "ENABLE", &value));
+        EXPECT_EQ(value, 5u);
+    }
+}
+
 TEST(RegistryFormat, SettingNeverCreatesAKey) {
     for (const std::string& text : {std::string(kMixedFile), std::string("not a registry file\n")}) {
         RegistryFile file = Parsed(text);
