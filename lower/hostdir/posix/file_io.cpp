@@ -24,6 +24,14 @@ BOOL Refuse(DWORD error) {
 
 bool Grants(const HostFile* file, DWORD access) { return (file->access & access) == access; }
 
+// A refused transfer moves nothing, and says so through `done`.
+BOOL RefuseTransfer(DWORD* done, DWORD error) {
+    if (done != nullptr) {
+        *done = 0;
+    }
+    return Refuse(error);
+}
+
 // The 64-bit position of a seeking transfer, or kAtPointer when it is out of range.
 off_t PositionOf(DWORD offsetLow, DWORD offsetHigh) {
     uint64_t position = (static_cast<uint64_t>(offsetHigh) << 32) | offsetLow;
@@ -92,7 +100,7 @@ namespace hostdir {
 
 BOOL ReadFile(DWORD_PTR file, void* buffer, DWORD count, DWORD* done, void*) {
     if (!Grants(FileOf(file), GENERIC_READ)) {
-        return Refuse(ERROR_ACCESS_DENIED);
+        return RefuseTransfer(done, ERROR_ACCESS_DENIED);
     }
     return Read(FileOf(file), buffer, count, done, kAtPointer);
 }
@@ -101,17 +109,17 @@ BOOL ReadFileWithSeek(DWORD_PTR file, void* buffer, DWORD count, DWORD* done, vo
                       DWORD offsetHigh) {
     off_t position = PositionOf(offsetLow, offsetHigh);
     if (position == kAtPointer) {
-        return Refuse(ERROR_NEGATIVE_SEEK);
+        return RefuseTransfer(done, ERROR_NEGATIVE_SEEK);
     }
     if (!Grants(FileOf(file), GENERIC_READ)) {
-        return Refuse(ERROR_ACCESS_DENIED);
+        return RefuseTransfer(done, ERROR_ACCESS_DENIED);
     }
     return Read(FileOf(file), buffer, count, done, position);
 }
 
 BOOL WriteFile(DWORD_PTR file, const void* buffer, DWORD count, DWORD* done, void*) {
     if (!Grants(FileOf(file), GENERIC_WRITE)) {
-        return Refuse(ERROR_ACCESS_DENIED);
+        return RefuseTransfer(done, ERROR_ACCESS_DENIED);
     }
     return Write(FileOf(file), buffer, count, done, kAtPointer);
 }
@@ -120,10 +128,10 @@ BOOL WriteFileWithSeek(DWORD_PTR file, const void* buffer, DWORD count, DWORD* d
                        DWORD offsetHigh) {
     off_t position = PositionOf(offsetLow, offsetHigh);
     if (position == kAtPointer) {
-        return Refuse(ERROR_NEGATIVE_SEEK);
+        return RefuseTransfer(done, ERROR_NEGATIVE_SEEK);
     }
     if (!Grants(FileOf(file), GENERIC_WRITE)) {
-        return Refuse(ERROR_ACCESS_DENIED);
+        return RefuseTransfer(done, ERROR_ACCESS_DENIED);
     }
     return Write(FileOf(file), buffer, count, done, position);
 }

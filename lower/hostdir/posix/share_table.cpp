@@ -30,8 +30,12 @@ Table& ProcessTable() {
 
 Key KeyOf(const FileIdentity& file) { return Key(file.device, file.inode); }
 
-// Win32's rule: each side's access must be shared by the other side.
+// Win32's rule: each side's access must be shared by the other side. An open
+// for neither reading nor writing takes part on neither side.
 bool Compatible(const Open& held, DWORD access, DWORD shareMode) {
+    if (access == 0 || held.access == 0) {
+        return true;
+    }
     bool heldRefuses = ((access & GENERIC_READ) && !(held.shareMode & FILE_SHARE_READ)) ||
                        ((access & GENERIC_WRITE) && !(held.shareMode & FILE_SHARE_WRITE));
     bool newRefuses = ((held.access & GENERIC_READ) && !(shareMode & FILE_SHARE_READ)) ||
