@@ -1,5 +1,9 @@
 // Share modes across handles, across two volumes on one root, and the
 // names of open files.
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "tests/hostdir/hostdir_fixture.h"
 #include "platform/last_error.h"
 
@@ -80,7 +84,7 @@ TEST_F(ShareTest, AConflictingCreateAlwaysLeavesTheContent) {
 
 TEST_F(ShareTest, AnOpenFileIsNeitherDeletedNorMovedWhateverItsShareMode) {
     WriteHost("root/g", "g");
-    for (DWORD share : {0u, kShareBoth, kShareBoth | FILE_SHARE_DELETE}) {
+    for (DWORD share : {DWORD{0}, kShareBoth, DWORD{kShareBoth | FILE_SHARE_DELETE}}) {
         HANDLE file = Open(W("\\f"), kRead, share, OPEN_EXISTING);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         EXPECT_FALSE(lower().DeleteFileW(V(), W("\\f").c_str()));
@@ -95,6 +99,40 @@ TEST_F(ShareTest, AnOpenFileIsNeitherDeletedNorMovedWhateverItsShareMode) {
     }
     EXPECT_TRUE(lower().MoveFileW(V(), W("\\f").c_str(), W("\\moved").c_str()));
     EXPECT_TRUE(lower().DeleteFileW(V(), W("\\moved").c_str()));
+}
+
+// Threads of two volumes race for an exclusive open of one file: the table
+// lets at most one hold it at any moment, and every handle closes.
+TEST_F(ShareTest, ExclusiveOpensRacingOnManyThreads) {
+    ASSERT_TRUE(second_);
+    std::atomic<int> holders{0};
+    std::atomic<int> overlaps{0};
+    std::atomic<int> opens{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 300; ++round) {
+                HANDLE file = t % 2 ? OpenSecond(kBoth, 0) : Open(W("\\f"), kBoth, 0, OPEN_EXISTING);
+                if (file == INVALID_HANDLE_VALUE) {
+                    continue;
+                }
+                ++opens;
+                if (++holders > 1) {
+                    ++overlaps;
+                }
+                --holders;
+                lower().CloseFile(Word(file));
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_GT(opens.load(), 0);
+    EXPECT_EQ(overlaps.load(), 0);
+    HANDLE after = Open(W("\\f"), kBoth, 0, OPEN_EXISTING);
+    EXPECT_NE(after, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(Close(after));
 }
 
 }  // namespace

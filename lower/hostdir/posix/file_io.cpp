@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "lower/hostdir/file_pointer.h"
 #include "lower/hostdir/host_entries.h"
 #include "lower/hostdir/posix/host_errors.h"
 #include "lower/hostdir/posix/host_records.h"
@@ -138,38 +139,14 @@ BOOL WriteFileWithSeek(DWORD_PTR file, const void* buffer, DWORD count, DWORD* d
 
 DWORD SetFilePointer(DWORD_PTR file, LONG distance, LONG* distanceHigh, DWORD moveMethod) {
     int fd = FileOf(file)->fd;
-    // Without a high part the distance is a signed 32-bit value.
-    int64_t move = distanceHigh != nullptr
-                       ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
-                                              static_cast<uint32_t>(distance))
-                       : static_cast<int64_t>(distance);
-    int64_t base;
     HostStat stat;
-    switch (moveMethod) {
-    case FILE_BEGIN:
-        base = 0;
-        break;
-    case FILE_CURRENT:
-        base = lseek(fd, 0, SEEK_CUR);
-        break;
-    case FILE_END:
-        base = StatFd(fd, &stat) ? static_cast<int64_t>(stat.size) : -1;
-        break;
-    default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    if (base < 0) {
+    off_t current = lseek(fd, 0, SEEK_CUR);
+    if (current < 0 || !StatFd(fd, &stat)) {
         FailWithErrno();
         return INVALID_SET_FILE_POINTER;
     }
-    if ((move < 0 && base + move < 0) || (move > 0 && base > INT64_MAX - move)) {
-        SetLastError(move < 0 ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    int64_t position = base + move;
-    if (distanceHigh == nullptr && position > static_cast<int64_t>(UINT32_MAX)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+    int64_t position;
+    if (!NewFilePointer(distance, distanceHigh, moveMethod, current, static_cast<int64_t>(stat.size), &position)) {
         return INVALID_SET_FILE_POINTER;
     }
     if (lseek(fd, position, SEEK_SET) < 0) {
