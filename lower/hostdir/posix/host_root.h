@@ -16,7 +16,9 @@ struct HostDirectoryVolume::Host {
 // that component (empty for the root itself). The directory is reached from
 // the root one component at a time with O_NOFOLLOW, so no symbolic link is
 // ever followed on the way, and calls on the last component use the *at
-// forms that do not follow one either.
+// forms that do not follow one either. What this cannot stop: someone with
+// write access outside the tree moving a directory out of it while a call
+// holds that directory open.
 struct HostName {
     UniqueFd directory;
     std::string leaf;

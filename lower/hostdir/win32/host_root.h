@@ -14,6 +14,9 @@ struct HostDirectoryVolume::Host {
 // A volume name on the host: its full path, the root's when it has no
 // component. Each directory on the way has been checked to be a directory
 // and no reparse point (a link or junction could lead out of the tree).
+// Kernel32 has no calls relative to a directory handle, so a directory
+// swapped for a junction after that check is not caught for the calls on
+// names; an open is checked again afterwards by the final path of its handle.
 struct HostName {
     WString path;
     bool root;
