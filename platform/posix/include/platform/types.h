@@ -116,6 +116,7 @@ static_assert(sizeof(BY_HANDLE_FILE_INFORMATION) == 52, "desktop layout");
 #define ERROR_ACCESS_DENIED 5u
 #define ERROR_INVALID_HANDLE 6u
 #define ERROR_NOT_ENOUGH_MEMORY 8u
+#define ERROR_NOT_SAME_DEVICE 17u
 #define ERROR_NO_MORE_FILES 18u
 #define ERROR_NOT_READY 21u
 #define ERROR_WRITE_PROTECT 19u
