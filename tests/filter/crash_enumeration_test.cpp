@@ -5,8 +5,13 @@
 // before its crash point. After each crash every stored file holds its old
 // content or one handle's new content whole; only in the window between a
 // replacement's delete and its move may the name be missing, and then the
-// content is whole under a "\TMP" name in the root.
+// content is whole under a "\TMP" name in the root. With
+// MORVANE_CRASH_WINDOWS set, each such volume is also written to a host
+// directory there, for `morvane verify` to name the orphan.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -157,18 +162,48 @@ protected:
             // The filter serves it as it stands.
             EXPECT_EQ(Load(kStored), content);
         } else if (inWindow) {
-            bool kept = false;
+            WString kept;
             for (const WString& name : TemporaryFiles()) {
                 std::vector<BYTE> orphan;
-                kept = kept || (WholeContent(name, &orphan) && orphan != s.oldContent && isAllowed(orphan));
+                if (WholeContent(name, &orphan) && orphan != s.oldContent && isAllowed(orphan)) {
+                    kept = name;
+                }
             }
-            EXPECT_TRUE(kept) << "lost between the delete and the move";
+            EXPECT_FALSE(kept.empty()) << "lost between the delete and the move";
+            WriteWindowVolume(s, n, kept);
         } else {
             EXPECT_TRUE(s.before == Before::kMissing && n <= firstCreate) << "the stored file is missing";
         }
         ASSERT_TRUE(WholeContent(kBystander, &content));
         EXPECT_EQ(content, bystander_) << "a file the cycle does not touch changed";
         EXPECT_EQ(lower_.OpenHandles(), 0u);
+    }
+
+    // The volume as a host directory, DIR/NAME, and the orphan that holds the
+    // content in DIR/NAME.orphan.
+    void WriteWindowVolume(const Scenario& s, size_t n, const WString& orphan) {
+        const char* directory = getenv("MORVANE_CRASH_WINDOWS");
+        if (directory == nullptr) {
+            return;
+        }
+        std::string volume = std::string(directory) + "/" + s.what + " after " + std::to_string(n);
+        for (char& c : volume) {
+            c = c == ' ' ? '-' : c;
+        }
+        ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(volume))) << volume;
+        auto write = [](const std::string& path, const std::vector<BYTE>& bytes) {
+            FILE* out = fopen(path.c_str(), "wb");
+            ASSERT_NE(out, nullptr) << path;
+            if (!bytes.empty()) {
+                ASSERT_EQ(fwrite(bytes.data(), 1, bytes.size(), out), bytes.size());
+            }
+            fclose(out);
+        };
+        for (const WString& name : lower_.Files()) {
+            write(volume + "/" + ToUtf8(name.substr(1)), *lower_.Content(name));
+        }
+        const std::string named = ToUtf8(orphan.substr(1));
+        write(volume + ".orphan", std::vector<BYTE>(named.begin(), named.end()));
     }
 
     const std::vector<BYTE> bystander_ = SampleText(1500);

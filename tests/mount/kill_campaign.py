@@ -1,0 +1,300 @@
+"""Real power losses of the mount: the FUSE mount is killed with SIGKILL at a
+random moment of a write-and-close workload over an exFAT image, many times
+over. After each kill every stored file must hold one whole write (its old or
+a new content), or, only when the kill fell between a replacement's delete
+and its move, that content must lie whole under a "\\TMP" name in the root,
+where `morvane verify` names it. The image must pass `fsck.exfat -n` after
+every kill.
+
+    kill_campaign.py MORVANE kills N [SEED]
+    kill_campaign.py MORVANE load CYCLES
+
+The second form is the load of two processes on one mount: each runs four
+threads of open-write-close cycles on shared and private files; afterwards
+every file holds one whole write and no temporary file is left.
+
+Exits 77 (skipped) without FUSE, a loop device or the exFAT tools."""
+
+import multiprocessing
+import os
+import random
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from morvane_testing import Morvane, is_packed, unpacked_content  # noqa: E402
+
+SKIPPED = 77
+SIZES = (0, 1, 200, 5000, 70000, 300000)
+NAMES = ("a.txt", "b.bin", "c", "docs/d.txt", "docs/deep/e.log", "f.dat")
+
+
+def content_of(name, sequence, size):
+    """A write that names its file, its number and its length, then bytes
+    that follow from them: whole or not, it can be told."""
+    header = b"file %s seq %d len %d\n" % (name.encode(), sequence, size)
+    generator = random.Random("%s/%d" % (name, sequence))
+    body = bytes(generator.getrandbits(8) & 0x3F | 0x40 for _ in range(max(0, size - len(header))))
+    return header + body
+
+
+def whole_write_of(content):
+    """The file name a content is a whole write of, or None."""
+    line, _, _ = content.partition(b"\n")
+    words = line.split(b" ")
+    if len(words) != 6 or words[0] != b"file" or words[2] != b"seq" or words[4] != b"len":
+        return None
+    try:
+        name, sequence, size = words[1].decode(), int(words[3]), int(words[5])
+    except ValueError:
+        return None
+    return name if content == content_of(name, sequence, size) else None
+
+
+def stored_content(path):
+    """What a stored file holds once unpacked, or None when it is damaged."""
+    try:
+        return unpacked_content(path) if is_packed(path) else open(path, "rb").read()
+    except Exception:  # a damaged stream or header
+        return None
+
+
+def run(*command):
+    return subprocess.run(command, check=True, capture_output=True, timeout=300)
+
+
+def missing_requirements():
+    if not os.path.exists("/dev/fuse") or shutil.which("fusermount3") is None:
+        return "FUSE is not available"
+    for tool in ("losetup", "mkfs.exfat", "mount.exfat-fuse", "fsck.exfat"):
+        if shutil.which(tool) is None:
+            return tool + " is not installed"
+    return None if os.geteuid() == 0 else "a loop device needs root"
+
+
+class Image:
+    """An exFAT image on a loop device, mounted with exfat-fuse at `path`."""
+
+    def __init__(self, scratch):
+        self.file = os.path.join(scratch, "card.img")
+        self.path = os.path.join(scratch, "backing")
+        os.mkdir(self.path)
+        with open(self.file, "wb") as image:
+            image.truncate(64 << 20)
+        run("mkfs.exfat", self.file)
+        self.loop = run("losetup", "-f", "--show", self.file).stdout.decode().strip()
+        self.attach()
+
+    def attach(self):
+        run("mount.exfat-fuse", self.loop, self.path)
+
+    def check(self):
+        """Unmounts, runs fsck.exfat -n, mounts again; fsck's output when it complains."""
+        run("umount", self.path)
+        checked = subprocess.run(["fsck.exfat", "-n", self.loop], capture_output=True)
+        self.attach()
+        return None if checked.returncode == 0 else (checked.stdout + checked.stderr).decode()
+
+    def release(self):
+        subprocess.run(["umount", self.path], capture_output=True)
+        subprocess.run(["losetup", "-d", self.loop], capture_output=True)
+
+
+class Mount:
+    """morvane mount in the foreground, as a child process."""
+
+    def __init__(self, morvane, backing, mountpoint):
+        self.mountpoint = mountpoint
+        os.makedirs(mountpoint, exist_ok=True)
+        self.process = subprocess.Popen(morvane.command + ["mount", "-f", backing, mountpoint],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        deadline = time.monotonic() + 30
+        while not os.path.ismount(mountpoint):
+            if self.process.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("morvane mount did not come up: " + self.process.stderr.read().decode())
+            time.sleep(0.02)
+
+    def kill(self):
+        self.process.kill()
+        self.process.wait()
+        self.unmount()
+
+    def unmount(self):
+        # A killed mount stays in the table until it is unmounted.
+        subprocess.run(["fusermount3", "-u", "-q", self.mountpoint], capture_output=True)
+        if self.process.poll() is None:
+            self.process.wait(timeout=120)
+        self.process.stderr.close()
+
+
+def writer(mountpoint, seed, first_sequence):
+    """The workload, in a process of its own: writes and closes until killed."""
+    generator = random.Random(seed)
+    sequence = first_sequence
+    while True:
+        name = generator.choice(NAMES)
+        sequence += 1
+        try:
+            with open(os.path.join(mountpoint, name), "wb") as out:
+                out.write(content_of(name, sequence, generator.choice(SIZES)))
+        except OSError:
+            return  # the mount is gone
+
+
+def temporary_files(backing):
+    return sorted(name for name in os.listdir(backing) if name.startswith("TMP") and name[3:].isdigit())
+
+
+def check_after_kill(morvane, backing, figures):
+    """The invariant, then recovery as a user would do it; a list of faults."""
+    faults = []
+    orphans = {name: stored_content(os.path.join(backing, name)) for name in temporary_files(backing)}
+    verified = morvane.run("verify", backing).stdout.decode()
+    for orphan in orphans:
+        if "orphan \\" + orphan not in verified:
+            faults.append("morvane verify does not name " + orphan)
+    for name in NAMES:
+        path = os.path.join(backing, name)
+        if os.path.exists(path):
+            if whole_write_of(stored_content(path) or b"") != name:
+                faults.append(name + " is damaged")
+            continue
+        kept = [orphan for orphan, content in orphans.items() if content and whole_write_of(content) == name]
+        if not kept:
+            faults.append(name + " is lost")
+            continue
+        # Between the delete and the move: the content is whole under its
+        # temporary name. Recovered as a user would: moved into place.
+        figures["in window"] += 1
+        orphans.pop(kept[0])
+        os.rename(os.path.join(backing, kept[0]), path)
+    figures["orphans"] += len(orphans)
+    for orphan in orphans:
+        os.remove(os.path.join(backing, orphan))
+    return faults
+
+
+def seed_files(mountpoint):
+    for name in NAMES:
+        os.makedirs(os.path.dirname(os.path.join(mountpoint, name)), exist_ok=True)
+        with open(os.path.join(mountpoint, name), "wb") as out:
+            out.write(content_of(name, 0, 5000))
+
+
+def kills(morvane, scratch, count, seed):
+    image = Image(scratch)
+    mountpoint = os.path.join(scratch, "mnt")
+    figures = {"kills": 0, "in window": 0, "orphans": 0, "fsck clean": 0}
+    faults = []
+    generator = random.Random(seed)
+    try:
+        mount = Mount(morvane, image.path, mountpoint)
+        seed_files(mountpoint)
+        mount.unmount()
+        for kill in range(count):
+            mount = Mount(morvane, image.path, mountpoint)
+            work = multiprocessing.Process(target=writer, args=(mountpoint, generator.random(), kill * 1000000))
+            work.start()
+            time.sleep(generator.uniform(0.02, 0.8))
+            mount.kill()
+            work.kill()
+            work.join()
+            figures["kills"] += 1
+            found = check_after_kill(morvane, image.path, figures)
+            complaint = image.check()
+            if complaint is None:
+                figures["fsck clean"] += 1
+            else:
+                found.append("fsck.exfat -n: " + complaint)
+            faults += ["kill %d: %s" % (kill + 1, fault) for fault in found]
+            if found:
+                print("\n".join(faults[-len(found):]), flush=True)
+    finally:
+        image.release()
+    print("kills %(kills)d, killed inside a replacement's window %(in window)d, orphans left by a kill "
+          "%(orphans)d, fsck clean %(fsck clean)d" % figures)
+    print("lost or damaged files: %d" % len(faults))
+    return 0 if not faults else 1
+
+
+def load_process(mountpoint, process, cycles, result):
+    """Four threads of one process: shared files and files of their own."""
+    faults = []
+
+    def thread(index):
+        generator = random.Random("%d/%d" % (process, index))
+        own = "p%d-t%d" % (process, index)
+        for cycle in range(cycles):
+            name = "shared%d" % generator.randrange(4) if cycle % 2 == 0 else own
+            content = content_of(name, process * 10000000 + index * 100000 + cycle, generator.choice(SIZES[:5]))
+            try:
+                with open(os.path.join(mountpoint, name), "wb") as out:
+                    out.write(content)
+            except OSError as error:
+                if name == own:
+                    faults.append("%s: %s" % (own, error))
+
+    threads = [threading.Thread(target=thread, args=(index,)) for index in range(4)]
+    for each in threads:
+        each.start()
+    for each in threads:
+        each.join()
+    result.put(faults)
+
+
+def load(morvane, scratch, cycles):
+    image = Image(scratch)
+    mountpoint = os.path.join(scratch, "mnt")
+    try:
+        mount = Mount(morvane, image.path, mountpoint)
+        result = multiprocessing.Queue()
+        processes = [multiprocessing.Process(target=load_process, args=(mountpoint, p, cycles, result))
+                     for p in range(2)]
+        for each in processes:
+            each.start()
+        faults = result.get() + result.get()
+        for each in processes:
+            each.join()
+        mount.unmount()
+        files = sorted(os.listdir(image.path))
+        for name in files:
+            content = stored_content(os.path.join(image.path, name))
+            if whole_write_of(content or b"") != name:
+                faults.append(name + " is torn or damaged")
+        faults += [name + " left behind" for name in temporary_files(image.path)]
+        complaint = image.check()
+        if complaint is not None:
+            faults.append("fsck.exfat -n: " + complaint)
+    finally:
+        image.release()
+    if faults:
+        print("\n".join(faults))
+    print("2 processes x 4 threads x %d cycles on %d files; lost, torn or left: %d" % (cycles, len(files), len(faults)))
+    return 0 if not faults else 1
+
+
+def main():
+    morvane = Morvane([sys.argv[1]], win32=False)
+    missing = missing_requirements()
+    if missing:
+        print("skipped: " + missing)
+        return SKIPPED
+    os.environ["MORVANE_REGISTRY"] = registry = tempfile.mktemp(suffix=".reg")
+    morvane.set_settings(registry, 1, 6)
+    scratch = tempfile.mkdtemp(prefix="morvane-kills-")
+    try:
+        if sys.argv[2] == "kills":
+            return kills(morvane, scratch, int(sys.argv[3]), int(sys.argv[4]) if len(sys.argv) > 4 else 1)
+        return load(morvane, scratch, int(sys.argv[3]))
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+        os.remove(registry)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
