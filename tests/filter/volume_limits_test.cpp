@@ -85,7 +85,8 @@ TEST_F(NameLimitsTest, LongNamesDeepDirectoriesAndWideCharactersCycle) {
         deep += WIDE("\\") + WString(1, static_cast<WCHAR>(u'a' + level % 26)) + WString(1, u'0' + level / 26);
     }
     const WString deepFile = deep + WIDE("\\f");
-    const WString wide = WString(WIDE("\\\u00e9t\u00e9 \u0416\u0443\u043a ")) + u'\xD83D' + u'\xDE00' + WIDE(".txt");
+    const WString wide = WString(WIDE("\\\u00e9t\u00e9 \u0416\u0443\u043a ")) +
+                       static_cast<WCHAR>(0xD83D) + static_cast<WCHAR>(0xDE00) + WIDE(".txt");
     for (const WString& name : {PathOfLength(254), deepFile, wide}) {
         SCOPED_TRACE(ToUtf8(name));
         ASSERT_LT(name.size(), kPathUnits);
