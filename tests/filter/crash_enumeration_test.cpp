@@ -9,6 +9,7 @@
 // MORVANE_CRASH_WINDOWS set, each such volume is also written to a host
 // directory there, for `morvane verify` to name the orphan.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -76,7 +77,7 @@ std::vector<Window> ReplacementWindows(const std::vector<LoggedCall>& log) {
     return windows;
 }
 
-class CrashEnumerationTest : public FilterTest {
+class CrashEnumerationTest : public FilterTest, public ::testing::WithParamInterface<Scenario> {
 protected:
     // The volume before the cycle: the bystander and the stored file as
     // `image` (its packed form is made once: packing 16 MiB takes a while).
@@ -209,52 +210,55 @@ protected:
     const std::vector<BYTE> bystander_ = SampleText(1500);
 };
 
-TEST_F(CrashEnumerationTest, EveryLowerCallOfACycleIsAPowerLoss) {
-    size_t total = 0;
-    for (const Scenario& s : Scenarios()) {
-        SCOPED_TRACE(s.what);
-        const std::vector<BYTE> image = s.before == Before::kPacked ? PackedImage(s.oldContent, 1) : s.oldContent;
-        Prepare(s, image);
-        lower_.ClearLog();
-        lower_.EnableLog(true);
-        RunCycle(s);
-        lower_.EnableLog(false);
-        const std::vector<LoggedCall> reference = lower_.Log();
-        lower_.ClearLog();
-        const std::vector<Window> windows = ReplacementWindows(reference);
-        size_t firstCreate = reference.size();
-        for (size_t i = 0; i < reference.size(); ++i) {
-            if (reference[i].entry == LowerEntry::CreateFileW && reference[i].names[0] == kStored &&
-                reference[i].result != reinterpret_cast<ULONGLONG>(INVALID_HANDLE_VALUE)) {
-                firstCreate = std::min(firstCreate, i);
-            }
+TEST_P(CrashEnumerationTest, EveryLowerCallOfACycleIsAPowerLoss) {
+    const Scenario& s = GetParam();
+    const std::vector<BYTE> image = s.before == Before::kPacked ? PackedImage(s.oldContent, 1) : s.oldContent;
+    Prepare(s, image);
+    lower_.ClearLog();
+    lower_.EnableLog(true);
+    RunCycle(s);
+    lower_.EnableLog(false);
+    const std::vector<LoggedCall> reference = lower_.Log();
+    lower_.ClearLog();
+    const std::vector<Window> windows = ReplacementWindows(reference);
+    size_t firstCreate = reference.size();
+    for (size_t i = 0; i < reference.size(); ++i) {
+        if (reference[i].entry == LowerEntry::CreateFileW && reference[i].names[0] == kStored &&
+            reference[i].result != reinterpret_cast<ULONGLONG>(INVALID_HANDLE_VALUE)) {
+            firstCreate = std::min(firstCreate, i);
         }
-        EXPECT_EQ(windows.empty(), s.written.empty() || (s.enable == 0 && s.before != Before::kPacked));
-
-        size_t n = 0;
-        for (;; ++n) {
-            SCOPED_TRACE("power lost after " + std::to_string(n) + " calls");
-            Prepare(s, image);
-            lower_.CrashAfter(n);
-            RunCycle(s);
-            const bool crashed = lower_.Crashed();
-            lower_.Restart();
-            if (!crashed) {
-                break;
-            }
-            CheckAfterCrash(s, n, windows, firstCreate);
-        }
-        // The cycle that the crash did not reach made as many calls as the reference.
-        EXPECT_EQ(n, reference.size());
-        std::vector<BYTE> content;
-        ASSERT_TRUE(WholeContent(kStored, &content));
-        EXPECT_EQ(content, s.written.empty() ? s.oldContent : s.written.back());
-        EXPECT_TRUE(TemporaryFiles().empty());
-        std::cout << "  " << s.what << ": " << n << " crash points\n";
-        total += n;
     }
-    std::cout << "crash points enumerated: " << total << ", lost files: "
-              << (::testing::Test::HasFailure() ? "see failures" : "0") << "\n";
+    EXPECT_EQ(windows.empty(), s.written.empty() || (s.enable == 0 && s.before != Before::kPacked));
+
+    size_t n = 0;
+    for (;; ++n) {
+        SCOPED_TRACE("power lost after " + std::to_string(n) + " calls");
+        Prepare(s, image);
+        lower_.CrashAfter(n);
+        RunCycle(s);
+        const bool crashed = lower_.Crashed();
+        lower_.Restart();
+        if (!crashed) {
+            break;
+        }
+        CheckAfterCrash(s, n, windows, firstCreate);
+    }
+    // The cycle that the crash did not reach made as many calls as the reference.
+    EXPECT_EQ(n, reference.size());
+    std::vector<BYTE> content;
+    ASSERT_TRUE(WholeContent(kStored, &content));
+    EXPECT_EQ(content, s.written.empty() ? s.oldContent : s.written.back());
+    EXPECT_TRUE(TemporaryFiles().empty());
+    std::cout << s.what << ": " << n << " crash points\n";
 }
+
+INSTANTIATE_TEST_SUITE_P(Cycles, CrashEnumerationTest, ::testing::ValuesIn(Scenarios()),
+                         [](const ::testing::TestParamInfo<Scenario>& info) {
+                             std::string name = info.param.what;
+                             for (char& c : name) {
+                                 c = isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             }
+                             return name;
+                         });
 
 }  // namespace
