@@ -191,7 +191,9 @@ protected:
         for (char& c : volume) {
             c = c == ' ' ? '-' : c;
         }
-        ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(volume))) << volume;
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::u8path(volume), error);
+        ASSERT_FALSE(error) << volume;
         auto write = [](const std::string& path, const std::vector<BYTE>& bytes) {
             FILE* out = fopen(path.c_str(), "wb");
             ASSERT_NE(out, nullptr) << path;

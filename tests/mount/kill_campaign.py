@@ -10,11 +10,14 @@ every kill.
     kill_campaign.py MORVANE load CYCLES
 
 The second form is the load of two processes on one mount: each runs four
-threads of open-write-close cycles on shared and private files; afterwards
-every file holds one whole write and no temporary file is left.
+threads of open-write-close cycles on four shared files (writers take turns
+with an advisory lock) and on files of their own, which they also rename and
+delete; afterwards every file holds one whole write, each own file exactly
+its last, and no temporary file is left.
 
 Exits 77 (skipped) without FUSE, a loop device or the exFAT tools."""
 
+import fcntl
 import multiprocessing
 import os
 import random
@@ -62,6 +65,15 @@ def stored_content(path):
         return unpacked_content(path) if is_packed(path) else open(path, "rb").read()
     except Exception:  # a damaged stream or header
         return None
+
+
+def describe(path):
+    """What a damaged file holds, for the report."""
+    raw = open(path, "rb").read()
+    content = stored_content(path)
+    form = "packed" if raw[:2] == b"\x24\xa1" else "plain"
+    held = "undecodable" if content is None else "%d bytes, %r" % (len(content), content[:48])
+    return "%s, %d bytes stored, %s" % (form, len(raw), held)
 
 
 def run(*command):
@@ -122,7 +134,6 @@ class Mount:
     def kill(self):
         self.process.kill()
         self.process.wait()
-        self.unmount()
 
     def unmount(self):
         # A killed mount stays in the table until it is unmounted.
@@ -162,7 +173,7 @@ def check_after_kill(morvane, backing, figures):
         path = os.path.join(backing, name)
         if os.path.exists(path):
             if whole_write_of(stored_content(path) or b"") != name:
-                faults.append(name + " is damaged")
+                faults.append("%s is damaged: %s" % (name, describe(path)))
             continue
         kept = [orphan for orphan, content in orphans.items() if content and whole_write_of(content) == name]
         if not kept:
@@ -202,8 +213,10 @@ def kills(morvane, scratch, count, seed):
             work.start()
             time.sleep(generator.uniform(0.02, 0.8))
             mount.kill()
+            # The workload goes too, so that nothing holds the dead mount busy.
             work.kill()
             work.join()
+            mount.unmount()
             figures["kills"] += 1
             found = check_after_kill(morvane, image.path, figures)
             complaint = image.check()
@@ -214,7 +227,10 @@ def kills(morvane, scratch, count, seed):
             faults += ["kill %d: %s" % (kill + 1, fault) for fault in found]
             if found:
                 print("\n".join(faults[-len(found):]), flush=True)
+            if figures["kills"] % 100 == 0:
+                print("%d kills, %d faults" % (figures["kills"], len(faults)), flush=True)
     finally:
+        subprocess.run(["fusermount3", "-u", "-z", "-q", mountpoint], capture_output=True)
         image.release()
     print("kills %(kills)d, killed inside a replacement's window %(in window)d, orphans left by a kill "
           "%(orphans)d, fsck clean %(fsck clean)d" % figures)
@@ -222,29 +238,58 @@ def kills(morvane, scratch, count, seed):
     return 0 if not faults else 1
 
 
+def write_whole(path, content, exclusive):
+    """One open-write-close. Writers of one file take turns with an advisory
+    lock: without one, two programs writing a file at once interleave on any
+    file system, and the file would be torn by the workload itself."""
+    descriptor = os.open(path, os.O_WRONLY | os.O_CREAT, 0o644)
+    try:
+        if exclusive:
+            fcntl.flock(descriptor, fcntl.LOCK_EX)
+        os.ftruncate(descriptor, 0)
+        view = memoryview(content)
+        while view:
+            view = view[os.write(descriptor, view):]
+    finally:
+        os.close(descriptor)
+
+
 def load_process(mountpoint, process, cycles, result):
-    """Four threads of one process: shared files and files of their own."""
+    """Four threads of one process: shared files, and files of their own that
+    they also rename and delete. Puts the faults it saw and what each own
+    file must hold (None: deleted)."""
     faults = []
+    expected = {}
 
     def thread(index):
         generator = random.Random("%d/%d" % (process, index))
         own = "p%d-t%d" % (process, index)
+        path = os.path.join(mountpoint, own)
         for cycle in range(cycles):
-            name = "shared%d" % generator.randrange(4) if cycle % 2 == 0 else own
-            content = content_of(name, process * 10000000 + index * 100000 + cycle, generator.choice(SIZES[:5]))
             try:
-                with open(os.path.join(mountpoint, name), "wb") as out:
-                    out.write(content)
+                if cycle % 2 == 0:
+                    name = "shared%d" % generator.randrange(4)
+                    content = content_of(name, process * 10000000 + index * 100000 + cycle, generator.choice(SIZES[:5]))
+                    write_whole(os.path.join(mountpoint, name), content, True)
+                elif cycle % 10 == 5 and expected.get(own) is not None:
+                    os.rename(path, path + "-moved")
+                    os.rename(path + "-moved", path)
+                elif cycle % 14 == 7 and expected.get(own) is not None:
+                    os.remove(path)
+                    expected[own] = None
+                else:
+                    content = content_of(own, cycle, generator.choice(SIZES[:5]))
+                    write_whole(path, content, False)
+                    expected[own] = content
             except OSError as error:
-                if name == own:
-                    faults.append("%s: %s" % (own, error))
+                faults.append("%s, cycle %d: %s" % (own, cycle, error))
 
     threads = [threading.Thread(target=thread, args=(index,)) for index in range(4)]
     for each in threads:
         each.start()
     for each in threads:
         each.join()
-    result.put(faults)
+    result.put((faults, expected))
 
 
 def load(morvane, scratch, cycles):
@@ -257,15 +302,24 @@ def load(morvane, scratch, cycles):
                      for p in range(2)]
         for each in processes:
             each.start()
-        faults = result.get() + result.get()
+        faults, expected = [], {}
+        for _ in processes:
+            seen, own = result.get()
+            faults += seen
+            expected.update(own)
         for each in processes:
             each.join()
         mount.unmount()
         files = sorted(os.listdir(image.path))
         for name in files:
-            content = stored_content(os.path.join(image.path, name))
-            if whole_write_of(content or b"") != name:
-                faults.append(name + " is torn or damaged")
+            path = os.path.join(image.path, name)
+            if whole_write_of(stored_content(path) or b"") != name:
+                faults.append("%s is torn or damaged: %s" % (name, describe(path)))
+            elif name in expected and stored_content(path) != expected[name]:
+                faults.append("%s does not hold its last write" % name)
+        faults += [name + " is lost" for name, content in expected.items() if content and name not in files]
+        faults += [name + " was deleted but is there" for name, content in expected.items()
+                   if content is None and name in files]
         faults += [name + " left behind" for name in temporary_files(image.path)]
         complaint = image.check()
         if complaint is not None:
