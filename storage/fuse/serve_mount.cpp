@@ -84,7 +84,8 @@ int ServeMount(FilteredVolume& volume, const MountOptions& options) {
         if (fuse_daemonize(options.foreground ? 1 : 0) == 0 && fuse_set_signal_handlers(fuse_get_session(mount)) == 0) {
             fuse_loop_config loop{};
             loop.max_idle_threads = 10;
-            status = fuse_loop_mt(mount, &loop) == 0 ? 0 : 1;
+            // An interrupt ends the loop with its signal number: a clean unmount too.
+            status = fuse_loop_mt(mount, &loop) < 0 ? 1 : 0;
             fuse_remove_signal_handlers(fuse_get_session(mount));
         }
         fuse_unmount(mount);

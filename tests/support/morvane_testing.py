@@ -73,7 +73,7 @@ def make_tree(root, seed=7):
         "looks-packed.dat": PACKED_MAGIC + b"but is plain text, longer than a header",
         "docs/notes.md": b"# notes\n" * 500,
         "docs/deep/er/leaf.txt": b"leaf\n",
-        "docs/caf\xc3\xa9 r\xc3\xa9sum\xc3\xa9.txt".decode(): "données".encode() * 100,
+        "docs/café résumé.txt": "données".encode() * 100,
         "readonly.txt": b"do not change me\n" * 40,
     }
     for name, content in files.items():
