@@ -10,3 +10,11 @@
 
 void SeedSettings(std::optional<DWORD> enable, std::optional<DWORD> level);
 void RemoveSettingsKey();
+
+// What the store holds, read without the store's own calls: false when the
+// key is missing, or the value is missing or not a DWORD.
+bool SettingsKeyExists();
+bool ReadSeededValue(const WCHAR* name, DWORD* value);
+
+// Installs the filter's key as an installation does, from install/morvane.reg.
+void ImportInstallFile();
