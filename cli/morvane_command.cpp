@@ -5,6 +5,8 @@
 int RunMorvane(const std::vector<std::string>& arguments) {
     CLI::App app{"Morvane: a volume whose files are stored compressed by the MORVANE filter.", "morvane"};
     app.require_subcommand(1);
+    // Volume paths begin with a slash: never an option, in either build.
+    app.allow_windows_style_options(false);
     int status = 0;
     AddPlatformCommands(app, &status);
     AddLsCommand(app, &status);
