@@ -12,17 +12,11 @@
 #include "cli/progress_bar.h"
 #include "cli/stored_file_report.h"
 #include "cli/subcommands.h"
+#include "storage/volume_path.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool IsTemporaryName(const std::string& name) {
-    if (name.size() < 4 || name.size() > 13 || name.compare(0, 3, "TMP") != 0) {
-        return false;
-    }
-    return std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 std::vector<fs::path> StoredFiles(const fs::path& root, std::error_code* error) {
     std::vector<fs::path> files;
@@ -52,7 +46,7 @@ int VerifyVolume(const std::string& directory) {
             const StoredFileReport report = InspectStoredFile(file);
             const std::string name = file.lexically_relative(root).generic_u8string();
             progress.Advance(1);
-            if (file.parent_path() == root && IsTemporaryName(file.filename().u8string())) {
+            if (file.parent_path() == root && IsTemporaryName(ToUtf16(file.filename().u8string()))) {
                 orphans.emplace_back(name, report);
                 continue;
             }

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "storage/volume_path.h"
 
 WString ToVolumePath(const std::string& hostSpelling) {
@@ -22,4 +24,11 @@ WString JoinVolumePath(const WString& directory, const WString& name) {
         path += WCHAR('\\');
     }
     return path + name;
+}
+
+bool IsTemporaryName(const WString& name) {
+    if (name.size() < 4 || name.size() > 13 || name.compare(0, 3, WIDE("TMP")) != 0) {
+        return false;
+    }
+    return std::all_of(name.begin() + 3, name.end(), [](WCHAR unit) { return unit >= '0' && unit <= '9'; });
 }

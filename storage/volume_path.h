@@ -12,3 +12,8 @@ WString ToVolumePath(const std::string& hostSpelling);
 
 // "\a" and "b" give "\a\b"; the root "\" and "b" give "\b".
 WString JoinVolumePath(const WString& directory, const WString& name);
+
+// True for a name of the form the filter gives the temporary files it keeps
+// in the volume root, its working copies and new copies: "TMP" and 1 to 10
+// decimal digits, without the leading backslash.
+bool IsTemporaryName(const WString& name);

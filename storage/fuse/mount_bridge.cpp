@@ -2,7 +2,6 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,11 +25,9 @@ int LastErrno() { return -ErrnoForError(GetLastError()); }
 
 bool WantsWrite(int flags) { return (flags & O_ACCMODE) != O_RDONLY; }
 
-bool IsTemporaryName(const WString& path) {
-    if (path.size() < 5 || path.size() > 14 || path.compare(0, 4, WIDE("\\TMP")) != 0) {
-        return false;
-    }
-    return std::all_of(path.begin() + 4, path.end(), [](WCHAR unit) { return unit >= '0' && unit <= '9'; });
+// A name in the root that the filter could have given a temporary file.
+bool IsRootTemporaryName(const WString& path) {
+    return path.size() > 1 && path[0] == '\\' && IsTemporaryName(path.substr(1));
 }
 
 bool IsUnder(const WString& path, const WString& directory) {
@@ -102,11 +99,11 @@ MountBridge::Entry MountBridge::ByName(const WString& path) {
 }
 
 bool MountBridge::HiddenWorkingCopy(const WString& path) const {
-    return IsTemporaryName(path) && ownTemporaryNames_.count(path) == 0;
+    return IsRootTemporaryName(path) && ownTemporaryNames_.count(path) == 0;
 }
 
 void MountBridge::NoteNameMadeByProgram(const WString& path) {
-    if (IsTemporaryName(path)) {
+    if (IsRootTemporaryName(path)) {
         ownTemporaryNames_.insert(path);
     }
 }

@@ -94,4 +94,14 @@ TEST(VolumePathTest, AcceptsEitherSlashAndAddsTheRoot) {
     EXPECT_EQ(JoinVolumePath(WIDE("\\a"), WIDE("b")), WString(WIDE("\\a\\b")));
 }
 
+TEST(VolumePathTest, KnowsTheFiltersTemporaryNames) {
+    for (const WCHAR* name : {WIDE("TMP0"), WIDE("TMP4294967295"), WIDE("TMP12")}) {
+        EXPECT_TRUE(IsTemporaryName(name)) << ToUtf8(WString(name));
+    }
+    for (const WCHAR* name : {WIDE("TMP"), WIDE("tmp12"), WIDE("TMP12a"), WIDE("TMP12345678901"), WIDE("\\TMP12"),
+                              WIDE("XTMP1")}) {
+        EXPECT_FALSE(IsTemporaryName(name)) << ToUtf8(WString(name));
+    }
+}
+
 }  // namespace
