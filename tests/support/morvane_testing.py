@@ -28,20 +28,19 @@ class Morvane:
 
     def set_settings(self, registry_file, enable, level):
         """Sets (or, with enable None, removes) the filter's key in the build's real store."""
-        if self.win32:
-            wine = self.command[:-1]
-            key = SETTINGS_KEY.replace("HKEY_LOCAL_MACHINE", "HKLM")
-            subprocess.run(wine + ["reg", "delete", key, "/f"], capture_output=True)
-            if enable is not None:
-                for name, value in (("ENABLE", enable), ("LEVEL", level)):
-                    subprocess.run(wine + ["reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f"],
-                                   check=True, capture_output=True)
-            return
         text = "Windows Registry Editor Version 5.00\r\n\r\n"
         if enable is not None:
             text += "[%s]\r\n\"ENABLE\"=dword:%08x\r\n\"LEVEL\"=dword:%08x\r\n" % (SETTINGS_KEY, enable, level)
+        # One Wine process per change: Wine starts slowly.
+        wine = self.command[:-1]
+        if self.win32 and enable is None:
+            key = SETTINGS_KEY.replace("HKEY_LOCAL_MACHINE", "HKLM")
+            subprocess.run(wine + ["reg", "delete", key, "/f"], capture_output=True)
+            return
         with open(registry_file, "w", newline="") as out:
             out.write(text)
+        if self.win32:
+            subprocess.run(wine + ["reg", "import", self.host(registry_file)], check=True, capture_output=True)
 
 
 def is_packed(path):
