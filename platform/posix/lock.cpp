@@ -4,7 +4,7 @@
 
 namespace {
 static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION::storage), "mutex fits");
-static_assert(alignof(pthread_mutex_t) <= 16, "mutex alignment fits");
+static_assert(alignof(pthread_mutex_t) <= alignof(CRITICAL_SECTION), "mutex alignment fits");
 
 pthread_mutex_t* MutexOf(CRITICAL_SECTION* section) {
     return reinterpret_cast<pthread_mutex_t*>(section->storage);

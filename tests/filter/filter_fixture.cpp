@@ -5,18 +5,6 @@
 #include "filter/packed/packed_format.h"
 #include "tests/support/settings_seed.h"
 
-std::vector<BYTE> PackedImage(const std::vector<BYTE>& content, LONG level) {
-    DWORD length = static_cast<DWORD>(content.size());
-    std::vector<BYTE> stream(static_cast<size_t>(PackedStreamBound(length)));
-    PackResult packed = PackStream(content.data(), length, level, stream.data(), static_cast<DWORD>(stream.size()));
-    std::vector<BYTE> image(kPackedMagic, kPackedMagic + 2);
-    BYTE header[4];
-    EncodeUnpackedLength(length, header);
-    image.insert(image.end(), header, header + 4);
-    image.insert(image.end(), stream.begin(), stream.begin() + packed.streamSize);
-    return image;
-}
-
 bool DecodePackedImage(const std::vector<BYTE>& image, std::vector<BYTE>* content) {
     if (image.size() < kPackedHeaderSize || !IsPackedMagic(image.data(), 2)) {
         return false;
@@ -47,6 +35,20 @@ FilterTest::FilterTest(VolumeGeometry geometry) : lower_(geometry) {
 }
 
 FilterTest::~FilterTest() { MRV_UnhookVolume(filter_); }
+
+void FilterTest::Arm(const LowerFailure& failure) {
+    if (failure.fault.countdown != 0) {
+        lower_.Inject(failure.fault);
+    }
+    lower_.LimitReads(failure.limitReads);
+    lower_.LimitWrites(failure.limitWrites);
+}
+
+void FilterTest::Disarm() {
+    lower_.ClearFaults();
+    lower_.LimitReads(0);
+    lower_.LimitWrites(0);
+}
 
 HANDLE FilterTest::Open(const WString& name, DWORD access, DWORD share, DWORD creation) {
     return MRV_CreateFileW(filter_, process_, name.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL,

@@ -12,12 +12,20 @@
 #include "filter/records.h"
 #include "lower/memory/memory_volume.h"
 #include "platform/utf.h"
+#include "tests/support/packed_image.h"
 
-// The packed image of `content`, as the close path writes it.
-std::vector<BYTE> PackedImage(const std::vector<BYTE>& content, LONG level = 9);
 // Decodes a packed image with zlib's streaming inflate: the header's length
 // must match and the stream must end exactly at the end of the image.
 bool DecodePackedImage(const std::vector<BYTE>& image, std::vector<BYTE>* content);
+
+// One way for the lower layer to fail: a countdown fault (countdown 0: none),
+// or reads or writes cut short (0: whole).
+struct LowerFailure {
+    const char* what;
+    Fault fault;
+    DWORD limitReads;
+    DWORD limitWrites;
+};
 
 class FilterTest : public ::testing::Test {
 protected:
@@ -31,6 +39,8 @@ protected:
     std::vector<BYTE> ReadRest(HANDLE file);
     void Write(HANDLE file, const std::vector<BYTE>& content);
     BOOL Close(HANDLE file);
+    void Arm(const LowerFailure& failure);
+    void Disarm();
     // Open, write whole (replacing the content), close.
     void Store(const WString& name, const std::vector<BYTE>& content);
     // Open for reading, read whole, close; empty optional when the open fails.

@@ -2,6 +2,7 @@
 // on every path out of the scope that took it.
 #pragma once
 
+#include <cstddef>
 #include <new>
 #include <utility>
 
@@ -51,6 +52,8 @@ private:
 // A record of trivial type T on the process heap, zeroed at allocation.
 template <typename T>
 class HeapRecord {
+    static_assert(alignof(T) <= alignof(std::max_align_t), "the heap aligns blocks for any fundamental type only");
+
 public:
     HeapRecord() : record_(static_cast<T*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(T)))) {}
     explicit HeapRecord(T* adopted) : record_(adopted) {}
