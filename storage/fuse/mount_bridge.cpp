@@ -17,7 +17,8 @@
 namespace {
 
 // Programs on a POSIX system expect no share modes: every open lets every
-// other through, and a name may be unlinked or renamed while open.
+// other through. (The volume still refuses to delete or move an open file;
+// the bridge closes it first.)
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 const WCHAR kRoot[] = WIDE("\\");
 
