@@ -12,9 +12,8 @@
 #include "filter/records.h"
 #include "lower/memory/memory_volume.h"
 #include "platform/utf.h"
+#include "tests/support/packed_image.h"
 
-// The packed image of `content`, as the close path writes it.
-std::vector<BYTE> PackedImage(const std::vector<BYTE>& content, LONG level = 9);
 // Decodes a packed image with zlib's streaming inflate: the header's length
 // must match and the stream must end exactly at the end of the image.
 bool DecodePackedImage(const std::vector<BYTE>& image, std::vector<BYTE>* content);

@@ -1,0 +1,48 @@
+#include "bench/paired_timing.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+double Median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+double TimeBatch(const std::function<void()>& body, const std::function<void()>& prepare, int batch) {
+    double seconds = 0;
+    for (int i = 0; i < batch; ++i) {
+        if (prepare) {
+            prepare();
+        }
+        auto start = std::chrono::steady_clock::now();
+        body();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    return seconds / batch;
+}
+
+}  // namespace
+
+void PairedTiming::Run(const std::function<void()>& baseline, const std::function<void()>& subject,
+                       const std::function<void()>& prepare, int batch) {
+    for (auto _ : state_) {
+        baseline_.push_back(TimeBatch(baseline, prepare, batch));
+        subject_.push_back(TimeBatch(subject, prepare, batch));
+        state_.SetIterationTime(subject_.back());
+    }
+}
+
+PairedTiming::~PairedTiming() {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < subject_.size(); ++i) {
+        ratios.push_back(baseline_[i] > 0 ? subject_[i] / baseline_[i] : 0);
+    }
+    state_.counters["baseline_us"] = Median(baseline_) * 1e6;
+    state_.counters["subject_us"] = Median(subject_) * 1e6;
+    state_.counters["ratio"] = Median(ratios);
+}
