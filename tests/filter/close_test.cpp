@@ -240,36 +240,25 @@ TEST_F(CloseTest, AMoveThatKeepsFailingKeepsEveryCopyOfTheContent) {
 }
 
 TEST_F(CloseTest, ASourceOrNewCopyNotMadeWholeFallsBackToThePlainReplacement) {
-    struct Case {
-        const char* what;
-        Fault fault;
-        DWORD limitReads;
-        DWORD limitWrites;
-    } cases[] = {
+    const LowerFailure cases[] = {
         {"the source cannot be opened", Fault{1, false, {LowerEntry::CreateFileW}, {}, ERROR_SHARING_VIOLATION}, 0, 0},
         {"the source's size is unknown", Fault{1, false, {LowerEntry::GetFileSize}, {}, ERROR_GEN_FAILURE}, 0, 0},
-        {"the source reads short", Fault{}, 16, 0},
+        {"the source reads short", Fault{0}, 16, 0},
         {"the new copy cannot be created", Fault{2, false, {LowerEntry::CreateFileW}, {}, ERROR_DISK_FULL}, 0, 0},
         {"a write of the new copy fails", Fault{3, false, {LowerEntry::WriteFile}, {}, ERROR_DISK_FULL}, 0, 0},
-        {"the new copy writes short", Fault{}, 0, 4},
+        {"the new copy writes short", Fault{0}, 0, 4},
         {"the new copy's flush fails", Fault{2, false, {LowerEntry::FlushFileBuffers}, {}, ERROR_GEN_FAILURE}, 0, 0},
         {"the new copy's close fails", Fault{3, false, {LowerEntry::CloseFile}, {}, ERROR_GEN_FAILURE}, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const LowerFailure& c : cases) {
         SCOPED_TRACE(c.what);
         lower_.PutFile(W("\\w"), PackedImage(kOld));
         HANDLE file = Open(W("\\w"));
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         Write(file, kNew);
-        if (c.limitReads == 0 && c.limitWrites == 0) {
-            lower_.Inject(c.fault);
-        }
-        lower_.LimitReads(c.limitReads);
-        lower_.LimitWrites(c.limitWrites);
+        Arm(c);
         Close(file);
-        lower_.ClearFaults();
-        lower_.LimitReads(0);
-        lower_.LimitWrites(0);
+        Disarm();
         lower_.Restart();  // handles a failed close left open
         EXPECT_FALSE(StoredPacked(W("\\w")));
         EXPECT_EQ(lower_.Content(W("\\w")), kNew);

@@ -36,6 +36,20 @@ FilterTest::FilterTest(VolumeGeometry geometry) : lower_(geometry) {
 
 FilterTest::~FilterTest() { MRV_UnhookVolume(filter_); }
 
+void FilterTest::Arm(const LowerFailure& failure) {
+    if (failure.fault.countdown != 0) {
+        lower_.Inject(failure.fault);
+    }
+    lower_.LimitReads(failure.limitReads);
+    lower_.LimitWrites(failure.limitWrites);
+}
+
+void FilterTest::Disarm() {
+    lower_.ClearFaults();
+    lower_.LimitReads(0);
+    lower_.LimitWrites(0);
+}
+
 HANDLE FilterTest::Open(const WString& name, DWORD access, DWORD share, DWORD creation) {
     return MRV_CreateFileW(filter_, process_, name.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL,
                            nullptr);

@@ -18,6 +18,15 @@
 // must match and the stream must end exactly at the end of the image.
 bool DecodePackedImage(const std::vector<BYTE>& image, std::vector<BYTE>* content);
 
+// One way for the lower layer to fail: a countdown fault (countdown 0: none),
+// or reads or writes cut short (0: whole).
+struct LowerFailure {
+    const char* what;
+    Fault fault;
+    DWORD limitReads;
+    DWORD limitWrites;
+};
+
 class FilterTest : public ::testing::Test {
 protected:
     FilterTest();
@@ -30,6 +39,8 @@ protected:
     std::vector<BYTE> ReadRest(HANDLE file);
     void Write(HANDLE file, const std::vector<BYTE>& content);
     BOOL Close(HANDLE file);
+    void Arm(const LowerFailure& failure);
+    void Disarm();
     // Open, write whole (replacing the content), close.
     void Store(const WString& name, const std::vector<BYTE>& content);
     // Open for reading, read whole, close; empty optional when the open fails.

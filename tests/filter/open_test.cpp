@@ -249,33 +249,22 @@ TEST_F(OpenTest, AReadOnlyPackedFileOpensForReadingOnly) {
 TEST_F(OpenTest, AWorkingCopyThatCannotBeMadeWholeFailsTheOpen) {
     const std::vector<BYTE> content = SampleText(10000);
     const std::vector<BYTE> image = PackedImage(content);
-    struct Case {
-        const char* what;
-        Fault fault;
-        DWORD limitReads;
-        DWORD limitWrites;
-    } cases[] = {
+    const LowerFailure cases[] = {
         {"creating it fails", Fault{2, false, {LowerEntry::CreateFileW}, {}, ERROR_DISK_FULL}, 0, 0},
         {"writing it fails", Fault{1, false, {LowerEntry::WriteFile}, {}, ERROR_DISK_FULL}, 0, 0},
         {"closing it fails", Fault{2, false, {LowerEntry::CloseFile}, {}, ERROR_DISK_FULL}, 0, 0},
         {"the size query fails", Fault{1, false, {LowerEntry::GetFileSize}, {}, ERROR_GEN_FAILURE}, 0, 0},
         {"reading the header fails", Fault{2, false, {LowerEntry::ReadFile}, {}, ERROR_GEN_FAILURE}, 0, 0},
         {"reading the stream fails", Fault{3, false, {LowerEntry::ReadFile}, {}, ERROR_GEN_FAILURE}, 0, 0},
-        {"reads come up short", Fault{0, false, {}, {}, 0}, 3, 0},
-        {"the write comes up short", Fault{0, false, {}, {}, 0}, 0, 100},
+        {"reads come up short", Fault{0}, 3, 0},
+        {"the write comes up short", Fault{0}, 0, 100},
     };
-    for (const Case& c : cases) {
+    for (const LowerFailure& c : cases) {
         SCOPED_TRACE(c.what);
         lower_.PutFile(W("\\p"), image);
-        if (c.fault.countdown != 0) {
-            lower_.Inject(c.fault);
-        }
-        lower_.LimitReads(c.limitReads);
-        lower_.LimitWrites(c.limitWrites);
+        Arm(c);
         EXPECT_EQ(Open(W("\\p"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-        lower_.ClearFaults();
-        lower_.LimitReads(0);
-        lower_.LimitWrites(0);
+        Disarm();
         EXPECT_TRUE(TemporaryFiles().empty());
         EXPECT_EQ(lower_.Content(W("\\p")), image);
         EXPECT_EQ(lower_.OpenHandles(), 0u);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/packed/packed_format.h"
+#include "platform/types.h"
 #include "tests/support/packed_image.h"
 #include "tests/support/sample_content.h"
 

@@ -1,10 +1,9 @@
-// Packed-file images built in memory, for tests and benchmarks that place
-// them on a lower volume or on disk directly.
+// The packed image of a content, as the close path writes it: magic,
+// unpacked length, zlib stream.
 #pragma once
 
 #include <vector>
 
 #include "platform/types.h"
 
-// The packed image of `content`, as the close path writes it.
 std::vector<BYTE> PackedImage(const std::vector<BYTE>& content, LONG level = 9);
