@@ -1,8 +1,8 @@
 // Times a case and its baseline alternately within one benchmark, so that
 // both see the same load on a shared machine. Each iteration runs the
-// baseline once and the subject once; the benchmark's own time is the
-// subject's (manual time), and the counters hold the medians of both and the
-// median of the per-iteration ratios.
+// baseline once and the subject once, each timed in the thread's CPU time;
+// the benchmark's own time is the subject's (manual time), and the counters
+// hold the medians of both and the median of the per-iteration ratios.
 #pragma once
 
 #include <benchmark/benchmark.h>

@@ -39,7 +39,7 @@ std::string SizeName(size_t size) {
 }
 
 // Enough pairs for a median, however slow the case.
-int IterationsFor(size_t size) { return size >= (16 << 20) ? 5 : size >= (1 << 20) ? 20 : 200; }
+int IterationsFor(size_t size) { return size >= (16 << 20) ? 3 : size >= (1 << 20) ? 10 : 50; }
 
 // A 2 GiB volume: room for a 16 MiB file, its working copy and a new copy.
 VolumeGeometry RoomyGeometry() { return VolumeGeometry{8, 512, 1u << 19}; }
