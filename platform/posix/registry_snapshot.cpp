@@ -81,8 +81,8 @@ bool NoticesAreComplete(const std::string& directory) {
 }
 
 // The last parse of one file, and the inotify instance that watches it and
-// its directory (where a writer's rename replaces it). Any notice at all
-// drops the parse; the next read then watches afresh and parses again.
+// its directory (where a writer's rename replaces it). Any notice about the
+// file drops the parse; the next read then watches afresh and parses again.
 class Snapshot {
 public:
     static Snapshot& Instance() {
