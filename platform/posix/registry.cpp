@@ -17,7 +17,9 @@
 #include <utility>
 
 #include "platform/heap.h"
+#include "platform/posix/registry_file_io.h"
 #include "platform/posix/registry_format.h"
+#include "platform/posix/registry_snapshot.h"
 #include "platform/utf.h"
 
 // An open key: its path below HKEY_LOCAL_MACHINE, in UTF-8, follows the record.
@@ -26,22 +28,6 @@ struct RegistryKey {
 };
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now; false when the close reports a failed write.
-    bool Close() { return fd_ < 0 || close(std::exchange(fd_, -1)) == 0; }
-
-private:
-    int fd_;
-};
 
 // A temporary file that is removed unless it took the registry file's place.
 class TemporaryFile {
@@ -70,25 +56,6 @@ private:
     bool committed_ = false;
 };
 
-LONG ErrorFromErrno() {
-    switch (errno) {
-    case ENOENT:
-    case ENOTDIR:
-        return ERROR_FILE_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return ERROR_ACCESS_DENIED;
-    case ENOSPC:
-    case EDQUOT:
-        return ERROR_DISK_FULL;
-    case ENOMEM:
-        return ERROR_NOT_ENOUGH_MEMORY;
-    default:
-        return ERROR_GEN_FAILURE;
-    }
-}
-
 // Empty when neither variable nor a home directory says where it is.
 std::string RegistryFilePath() {
     const char* chosen = getenv("MORVANE_REGISTRY");
@@ -104,56 +71,6 @@ std::string RegistryFilePath() {
         return std::string(home) + "/.config/morvane/registry.reg";
     }
     return std::string();
-}
-
-LONG ReadWholeFile(const std::string& path, std::string* text, mode_t* mode) {
-    if (path.empty()) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) {
-        return ErrorFromErrno();
-    }
-    struct stat status;
-    if (fstat(file.get(), &status) != 0) {
-        return ErrorFromErrno();
-    }
-    if (mode) {
-        *mode = status.st_mode & 07777;
-    }
-    // One more byte than the size, so that a read of the whole file ends at once.
-    text->resize(static_cast<size_t>(status.st_size) + 1);
-    size_t done = 0;
-    for (;;) {
-        if (done == text->size()) {
-            text->resize(text->size() * 2);
-        }
-        ssize_t got = read(file.get(), &(*text)[done], text->size() - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return ErrorFromErrno();
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<size_t>(got);
-    }
-    text->resize(done);
-    return ERROR_SUCCESS;
-}
-
-// The registry as it is now; a malformed file reads as one that holds nothing.
-// *mode, when asked for, gets the file's permissions.
-LONG LoadRegistry(const std::string& path, RegistryFile* registry, mode_t* mode = nullptr) {
-    std::string text;
-    LONG error = ReadWholeFile(path, &text, mode);
-    if (error != ERROR_SUCCESS) {
-        return error;
-    }
-    ParseRegistryFile(text, registry);
-    return ERROR_SUCCESS;
 }
 
 LONG WriteAll(int fd, const std::string& text) {
@@ -268,12 +185,12 @@ LONG RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD, REGSAM, HKEY* result) {
         if (!below.empty()) {
             path += path.empty() ? below : "\\" + below;
         }
-        RegistryFile registry;
-        LONG error = LoadRegistry(RegistryFilePath(), &registry);
+        std::shared_ptr<const RegistryFile> registry;
+        LONG error = CurrentRegistry(RegistryFilePath(), &registry);
         if (error != ERROR_SUCCESS) {
             return error;
         }
-        if (!RegistryKeyExists(registry, path)) {
+        if (!RegistryKeyExists(*registry, path)) {
             return ERROR_FILE_NOT_FOUND;
         }
         auto* key = static_cast<RegistryKey*>(HeapAlloc(GetProcessHeap(), 0, sizeof(RegistryKey) + path.size()));
@@ -295,13 +212,13 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR name, DWORD*, DWORD* type, BYTE* data, D
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> LONG {
-        RegistryFile registry;
-        LONG error = LoadRegistry(RegistryFilePath(), &registry);
+        std::shared_ptr<const RegistryFile> registry;
+        LONG error = CurrentRegistry(RegistryFilePath(), &registry);
         if (error != ERROR_SUCCESS) {
             return error;
         }
         DWORD value = 0;
-        if (!FindRegistryDword(registry, PathOf(key), Utf8Name(name), &value)) {
+        if (!FindRegistryDword(*registry, PathOf(key), Utf8Name(name), &value)) {
             return ERROR_FILE_NOT_FOUND;
         }
         if (type) {

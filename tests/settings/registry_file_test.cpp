@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/settings/scratch_registry_file.h"
@@ -85,6 +86,58 @@ TEST(RegistryFile, MissingFileKeyOrValueIsFileNotFound) {
     EXPECT_EQ(QueryDword(key.get(), WIDE("ENABLE"), &value), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(SetDword(key.get(), WIDE("ENABLE"), 0), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(fs::exists(registry.path())) << "a write never creates the file";
+}
+
+// Reads keep the last parse while nothing changes; every kind of change must
+// still be seen by the very next read.
+TEST(RegistryFile, EveryChangeIsSeenByTheNextRead) {
+    ScratchRegistryFile registry;
+    registry.Write(kFile);
+    auto level = [] {
+        OpenKey key;
+        DWORD value = 0;
+        EXPECT_EQ(key.Open(), ERROR_SUCCESS);
+        EXPECT_EQ(QueryDword(key.get(), WIDE("LEVEL"), &value), ERROR_SUCCESS);
+        return value;
+    };
+    auto withLevel = [](char digit) {
+        std::string text = kFile;
+        text[text.find("dword:00000009") + 13] = digit;
+        return text;
+    };
+    ASSERT_EQ(level(), 9u);
+    EXPECT_EQ(level(), 9u);
+
+    registry.Write(withLevel('1'));  // in place, same size, same instant
+    EXPECT_EQ(level(), 1u);
+
+    fs::path beside = registry.folder() / "replacement.reg";
+    std::ofstream(beside, std::ios::binary) << withLevel('2');
+    fs::rename(beside, registry.path());  // replaced, as a writer does
+    EXPECT_EQ(level(), 2u);
+
+    {
+        OpenKey key;
+        ASSERT_EQ(key.Open(), ERROR_SUCCESS);
+        ASSERT_EQ(SetDword(key.get(), WIDE("LEVEL"), 3), ERROR_SUCCESS);
+    }
+    EXPECT_EQ(level(), 3u);
+
+    std::ofstream(registry.folder() / "neighbour.txt") << "unrelated";
+    EXPECT_EQ(level(), 3u);
+
+    fs::remove(registry.path());
+    OpenKey gone;
+    EXPECT_EQ(gone.Open(), ERROR_FILE_NOT_FOUND);
+    registry.Write(withLevel('4'));
+    EXPECT_EQ(level(), 4u);
+
+    // A hard link written to elsewhere is the same file.
+    fs::path link = registry.folder() / "link.reg";
+    fs::create_hard_link(registry.path(), link);
+    std::ofstream(link, std::ios::binary | std::ios::in | std::ios::out).seekp(
+        static_cast<std::streamoff>(std::string(kFile).find("dword:00000009") + 13)) << '5';
+    EXPECT_EQ(level(), 5u);
 }
 
 TEST(RegistryFile, QueryAndSetCheckTheirArguments) {

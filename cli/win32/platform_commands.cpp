@@ -1,0 +1,3 @@
+#include "cli/subcommands.h"
+
+void AddPlatformCommands(CLI::App&, int*) {}
