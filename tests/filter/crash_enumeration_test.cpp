@@ -226,7 +226,7 @@ TEST_P(CrashEnumerationTest, EveryLowerCallOfACycleIsAPowerLoss) {
     size_t firstCreate = reference.size();
     for (size_t i = 0; i < reference.size(); ++i) {
         if (reference[i].entry == LowerEntry::CreateFileW && reference[i].names[0] == kStored &&
-            reference[i].result != reinterpret_cast<ULONGLONG>(INVALID_HANDLE_VALUE)) {
+            static_cast<DWORD_PTR>(reference[i].result) != reinterpret_cast<DWORD_PTR>(INVALID_HANDLE_VALUE)) {
             firstCreate = std::min(firstCreate, i);
         }
     }
