@@ -11,32 +11,11 @@ morvane=$3
 install=$4
 key='HKLM\System\StorageManager\FATFS\Filters\Morvane'
 
+. "$(dirname "$0")/../support/manager_window.sh"
+
 fail() {
     echo "manager_switch_test: $*" >&2
     exit 1
-}
-
-wait_for_dialog() {
-    for _ in $(seq 300); do
-        window=$(xdotool search --onlyvisible --name '^Morvane$' 2>/dev/null | head -n 1)
-        if [ -n "$window" ]; then
-            echo "$window"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-
-# Clicks at a point given in the dialog's own units (139 x 145 across the window).
-click_at() {
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    xdotool mousemove --sync --window "$1" $(($2 * WIDTH / 139)) $(($3 * HEIGHT / 145))
-    xdotool click 1
-}
-
-stored() {
-    "$wine_run" reg query "$key" /v "$1" | tr -d '\r' | awk -v name="$1" '$1 == name { print $3 }'
 }
 
 # Opens Manager, clicks the check box CLICKS times (which also gives it the

@@ -9,34 +9,11 @@ manager=$2
 install=$3
 key='HKLM\System\StorageManager\FATFS\Filters\Morvane'
 
+. "$(dirname "$0")/../support/manager_window.sh"
+
 fail() {
     echo "user_test: $*" >&2
     exit 1
-}
-
-# Prints the visible dialog windows of Manager (caption "Morvane").
-dialogs() {
-    xdotool search --onlyvisible --name '^Morvane$' 2>/dev/null || true
-}
-
-# Waits for Manager's window and prints its id.
-wait_for_dialog() {
-    for _ in $(seq 300); do
-        window=$(dialogs | head -n 1)
-        if [ -n "$window" ]; then
-            echo "$window"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-
-# Clicks at a point given in the dialog's own units (139 x 145 across the window).
-click_at() {
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    xdotool mousemove --sync --window "$1" $(($2 * WIDTH / 139)) $(($3 * HEIGHT / 145))
-    xdotool click 1
 }
 
 # Pixel (X, Y) of the window's 32 x 32 icon as the window manager gets it, as
@@ -44,10 +21,6 @@ click_at() {
 icon_pixel() {
     xprop -id "$1" -f _NET_WM_ICON 32c _NET_WM_ICON | tr -d ' ' | cut -d= -f2 | tr ',' '\n' |
         awk -v x="$2" -v y="$3" 'NR == 1 && $1 != 32 { exit } NR == 3 + y * 32 + x { print; exit }'
-}
-
-stored() {
-    "$wine_run" reg query "$key" /v "$1" | tr -d '\r' | awk -v name="$1" '$1 == name { print $3 }'
 }
 
 # Installed as an installation does it: ENABLE 1, LEVEL 9.
