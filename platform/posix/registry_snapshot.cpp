@@ -126,11 +126,15 @@ public:
 private:
     // True when no notice about the file has come since the watches were
     // set; reading drains them. Notices about the directory's other entries
-    // do not count, so a busy directory costs no parse.
+    // do not count, so a busy directory costs no parse. A directory whose
+    // entries change faster than they are drained would keep this reading
+    // forever: past a bound it counts as a change, and the watches start
+    // afresh.
     bool Unchanged() {
         alignas(inotify_event) char notices[4096];
+        constexpr int kMostReads = 64;
         bool quiet = true;
-        for (;;) {
+        for (int reads = 0; reads < kMostReads; ++reads) {
             ssize_t got = read(notices_.get(), notices, sizeof(notices));
             if (got <= 0) {
                 return quiet && got < 0 && errno == EAGAIN;
@@ -144,6 +148,7 @@ private:
                 at += static_cast<ssize_t>(sizeof(inotify_event) + notice->len);
             }
         }
+        return false;
     }
 
     bool Watch(const std::string& path) {
@@ -152,10 +157,12 @@ private:
             return false;
         }
         notices_.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-        constexpr uint32_t kFileChanges = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF;
-        constexpr uint32_t kEntryChanges = kFileChanges | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
-        // The file's own watch sees writes through any of its names; a
-        // missing file is seen arriving by the directory's.
+        constexpr uint32_t kSelfChanges = IN_DELETE_SELF | IN_MOVE_SELF;
+        constexpr uint32_t kFileChanges = kSelfChanges | IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE;
+        constexpr uint32_t kEntryChanges = kSelfChanges | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+        // The file's own watch sees writes through any of its names; the
+        // directory's sees its entry replaced, removed or arriving, and
+        // nothing of the writes to other files there.
         bool watched = notices_.valid() && inotify_add_watch(notices_.get(), directory.c_str(), kEntryChanges) >= 0 &&
                        (inotify_add_watch(notices_.get(), path.c_str(), kFileChanges) >= 0 || errno == ENOENT);
         path_ = path;

@@ -126,6 +126,19 @@ TEST(RegistryFile, EveryChangeIsSeenByTheNextRead) {
     std::ofstream(registry.folder() / "neighbour.txt") << "unrelated";
     EXPECT_EQ(level(), 3u);
 
+    // A busy directory: more notices than a read drains (and than the queue
+    // holds); the reads after it still see the file as it is, and its next change.
+    for (int i = 0; i < 20000; ++i) {
+        fs::path churn = registry.folder() / ("churn" + std::to_string(i % 7));
+        std::ofstream(churn) << i;
+        fs::remove(churn);
+    }
+    EXPECT_EQ(level(), 3u);
+    registry.Write(withLevel('6'));
+    EXPECT_EQ(level(), 6u);
+    registry.Write(withLevel('3'));
+    EXPECT_EQ(level(), 3u);
+
     fs::remove(registry.path());
     OpenKey gone;
     EXPECT_EQ(gone.Open(), ERROR_FILE_NOT_FOUND);
