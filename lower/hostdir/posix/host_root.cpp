@@ -1,11 +1,7 @@
 #include "lower/hostdir/posix/host_root.h"
 
 #include <fcntl.h>
-#include <linux/openat2.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 
 #include "lower/hostdir/posix/host_errors.h"
@@ -33,27 +29,6 @@ UniqueFd OpenStep(int directory, const char* name) {
     return next;
 }
 
-// The directory `path` (components joined by "/") beneath `root` in one
-// call, the kernel refusing any symbolic link and any escape on the way.
-// Invalid on any failure, the caller then walking the components to learn
-// which error it is; also on a kernel (or emulator) without openat2, which
-// is then not asked again.
-UniqueFd OpenBeneath(int root, const std::string& path) {
-    static std::atomic<bool> unsupported{false};
-    if (unsupported.load(std::memory_order_relaxed)) {
-        return UniqueFd();
-    }
-    open_how how{};
-    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
-    long fd = syscall(SYS_openat2, root, path.c_str(), &how, sizeof(how));
-    if (fd < 0 && (errno == ENOSYS || errno == EPERM)) {
-        // EPERM: a seccomp filter that refuses calls it does not know.
-        unsupported.store(true, std::memory_order_relaxed);
-    }
-    return UniqueFd(static_cast<int>(fd));
-}
-
 }  // namespace
 
 bool ResolveName(const HostDirectoryVolume::Host& host, const WCHAR* name, NameUse use, HostName* resolved) {
@@ -61,23 +36,14 @@ bool ResolveName(const HostDirectoryVolume::Host& host, const WCHAR* name, NameU
     if (!SplitVolumeName(name, use, &components)) {
         return false;
     }
-    std::vector<std::string> steps;
-    std::string joined;
-    for (size_t i = 0; i + 1 < components.size(); ++i) {
-        steps.push_back(ToUtf8(components[i]));
-        joined += (i == 0 ? "" : "/") + steps.back();
-    }
-    UniqueFd directory = steps.empty() ? UniqueFd() : OpenBeneath(host.root.get(), joined);
+    UniqueFd directory(openat(host.root.get(), ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!directory.valid()) {
-        directory.Reset(openat(host.root.get(), ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        return FailWithErrno();
+    }
+    for (size_t i = 0; i + 1 < components.size(); ++i) {
+        directory = OpenStep(directory.get(), ToUtf8(components[i]).c_str());
         if (!directory.valid()) {
-            return FailWithErrno();
-        }
-        for (const std::string& step : steps) {
-            directory = OpenStep(directory.get(), step.c_str());
-            if (!directory.valid()) {
-                return false;
-            }
+            return false;
         }
     }
     resolved->directory = std::move(directory);

@@ -14,10 +14,9 @@ struct HostDirectoryVolume::Host {
 
 // A volume name on the host: the directory holding its last component, and
 // that component (empty for the root itself). The directory is reached from
-// the root by one openat2 that refuses symbolic links and escapes, or, where
-// that fails or is missing, one component at a time with O_NOFOLLOW: either
-// way no symbolic link is ever followed on the way, and calls on the last
-// component use the *at forms that do not follow one either. What this cannot stop: someone with
+// the root one component at a time with O_NOFOLLOW, so no symbolic link is
+// ever followed on the way, and calls on the last component use the *at
+// forms that do not follow one either. What this cannot stop: someone with
 // write access outside the tree moving a directory out of it while a call
 // holds that directory open.
 struct HostName {
