@@ -2,14 +2,17 @@
 // errors of a missing file, key or value, and concurrent writers and readers.
 #include "platform/registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "tests/settings/scratch_registry_file.h"
 
@@ -151,6 +154,34 @@ TEST(RegistryFile, EveryChangeIsSeenByTheNextRead) {
     std::ofstream(link, std::ios::binary | std::ios::in | std::ios::out).seekp(
         static_cast<std::streamoff>(std::string(kFile).find("dword:00000009") + 13)) << '5';
     EXPECT_EQ(level(), 5u);
+}
+
+// Another program writing a file beside the registry file, without pause:
+// every read must still end, and see the registry file's changes.
+TEST(RegistryFile, ReadsEndWhileAFileBesideIsWrittenWithoutPause) {
+    ScratchRegistryFile registry;
+    registry.Write(kFile);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        int fd = open((registry.folder() / "busy.log").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        while (!done.load()) {
+            ASSERT_EQ(pwrite(fd, "x", 1, 0), 1);
+        }
+        close(fd);
+    });
+    for (char digit : std::string("12345")) {
+        std::string text = kFile;
+        text[text.find("dword:00000009") + 13] = digit;
+        registry.Write(text);
+        OpenKey key;
+        DWORD value = 0;
+        EXPECT_EQ(key.Open(), ERROR_SUCCESS);
+        EXPECT_EQ(QueryDword(key.get(), WIDE("LEVEL"), &value), ERROR_SUCCESS);
+        EXPECT_EQ(value, static_cast<DWORD>(digit - '0'));
+    }
+    done = true;
+    writer.join();
 }
 
 TEST(RegistryFile, QueryAndSetCheckTheirArguments) {
