@@ -22,7 +22,6 @@ import multiprocessing
 import os
 import random
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -31,6 +30,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from morvane_testing import Morvane, is_packed, unpacked_content  # noqa: E402
+from mount_fixtures import ExfatImage, missing_requirements, run, start_mount  # noqa: E402
 
 SKIPPED = 77
 SIZES = (0, 1, 200, 5000, 70000, 300000)
@@ -76,45 +76,19 @@ def describe(path):
     return "%s, %d bytes stored, %s" % (form, len(raw), held)
 
 
-def run(*command):
-    return subprocess.run(command, check=True, capture_output=True, timeout=300)
+def make_image(scratch):
+    """The campaign's card: a 64 MiB exFAT image mounted at scratch/backing."""
+    path = os.path.join(scratch, "backing")
+    os.mkdir(path)
+    return ExfatImage(os.path.join(scratch, "card.img"), path, 64 << 20)
 
 
-def missing_requirements():
-    if not os.path.exists("/dev/fuse") or shutil.which("fusermount3") is None:
-        return "FUSE is not available"
-    for tool in ("losetup", "mkfs.exfat", "mount.exfat-fuse", "fsck.exfat"):
-        if shutil.which(tool) is None:
-            return tool + " is not installed"
-    return None if os.geteuid() == 0 else "a loop device needs root"
-
-
-class Image:
-    """An exFAT image on a loop device, mounted with exfat-fuse at `path`."""
-
-    def __init__(self, scratch):
-        self.file = os.path.join(scratch, "card.img")
-        self.path = os.path.join(scratch, "backing")
-        os.mkdir(self.path)
-        with open(self.file, "wb") as image:
-            image.truncate(64 << 20)
-        run("mkfs.exfat", self.file)
-        self.loop = run("losetup", "-f", "--show", self.file).stdout.decode().strip()
-        self.attach()
-
-    def attach(self):
-        run("mount.exfat-fuse", self.loop, self.path)
-
-    def check(self):
-        """Unmounts, runs fsck.exfat -n, mounts again; fsck's output when it complains."""
-        run("umount", self.path)
-        checked = subprocess.run(["fsck.exfat", "-n", self.loop], capture_output=True)
-        self.attach()
-        return None if checked.returncode == 0 else (checked.stdout + checked.stderr).decode()
-
-    def release(self):
-        subprocess.run(["umount", self.path], capture_output=True)
-        subprocess.run(["losetup", "-d", self.loop], capture_output=True)
+def check_image(image):
+    """Unmounts, runs fsck.exfat -n, mounts again; fsck's output when it complains."""
+    run("umount", image.path)
+    checked = image.fsck()
+    image.attach()
+    return None if checked.returncode == 0 else (checked.stdout + checked.stderr).decode()
 
 
 class Mount:
@@ -122,14 +96,7 @@ class Mount:
 
     def __init__(self, morvane, backing, mountpoint):
         self.mountpoint = mountpoint
-        os.makedirs(mountpoint, exist_ok=True)
-        self.process = subprocess.Popen(morvane.command + ["mount", "-f", backing, mountpoint],
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        deadline = time.monotonic() + 30
-        while not os.path.ismount(mountpoint):
-            if self.process.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("morvane mount did not come up: " + self.process.stderr.read().decode())
-            time.sleep(0.02)
+        self.process = start_mount(morvane.command, backing, mountpoint, subprocess.DEVNULL)
 
     def kill(self):
         self.process.kill()
@@ -198,7 +165,7 @@ def seed_files(mountpoint):
 
 
 def kills(morvane, scratch, count, seed):
-    image = Image(scratch)
+    image = make_image(scratch)
     mountpoint = os.path.join(scratch, "mnt")
     figures = {"kills": 0, "in window": 0, "orphans": 0, "fsck clean": 0}
     faults = []
@@ -219,7 +186,7 @@ def kills(morvane, scratch, count, seed):
             mount.unmount()
             figures["kills"] += 1
             found = check_after_kill(morvane, image.path, figures)
-            complaint = image.check()
+            complaint = check_image(image)
             if complaint is None:
                 figures["fsck clean"] += 1
             else:
@@ -293,7 +260,7 @@ def load_process(mountpoint, process, cycles, result):
 
 
 def load(morvane, scratch, cycles):
-    image = Image(scratch)
+    image = make_image(scratch)
     mountpoint = os.path.join(scratch, "mnt")
     try:
         mount = Mount(morvane, image.path, mountpoint)
@@ -321,7 +288,7 @@ def load(morvane, scratch, cycles):
         faults += [name + " was deleted but is there" for name, content in expected.items()
                    if content is None and name in files]
         faults += [name + " left behind" for name in temporary_files(image.path)]
-        complaint = image.check()
+        complaint = check_image(image)
         if complaint is not None:
             faults.append("fsck.exfat -n: " + complaint)
     finally:
@@ -334,7 +301,7 @@ def load(morvane, scratch, cycles):
 
 def main():
     morvane = Morvane([sys.argv[1]], win32=False)
-    missing = missing_requirements()
+    missing = missing_requirements(exfat=True)
     if missing:
         print("skipped: " + missing)
         return SKIPPED

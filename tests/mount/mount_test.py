@@ -14,32 +14,16 @@ import subprocess
 import sys
 import tempfile
 import threading
-import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from morvane_testing import Morvane, is_packed, make_tree, unpacked_content  # noqa: E402
+from mount_fixtures import ExfatImage, missing_requirements, run, start_mount  # noqa: E402
 
 SKIPPED = 77
 MORVANE = None
 BACKING_KIND = None
 ORPHAN = "TMP999"
-
-
-def run(*command, cwd=None):
-    return subprocess.run(command, cwd=cwd, check=True, capture_output=True, timeout=300)
-
-
-def missing_requirements(kind):
-    if not os.path.exists("/dev/fuse") or shutil.which("fusermount3") is None:
-        return "FUSE is not available (/dev/fuse, fusermount3)"
-    if kind == "exfat":
-        for tool in ("losetup", "mkfs.exfat", "mount.exfat-fuse", "fsck.exfat"):
-            if shutil.which(tool) is None:
-                return tool + " is not installed"
-        if os.geteuid() != 0:
-            return "a loop device needs root"
-    return None
 
 
 class Backing:
@@ -49,27 +33,17 @@ class Backing:
         self.kind = kind
         self.path = os.path.join(scratch, "backing")
         os.mkdir(self.path)
-        self.image = self.loop = None
-        if kind == "exfat":
-            self.image = os.path.join(scratch, "card.img")
-            with open(self.image, "wb") as image:
-                image.truncate(256 << 20)
-            run("mkfs.exfat", "-L", "MORVANE", self.image)
-            self.loop = run("losetup", "-f", "--show", self.image).stdout.decode().strip()
-            try:
-                run("mount.exfat-fuse", self.loop, self.path)
-            except subprocess.CalledProcessError:
-                run("losetup", "-d", self.loop)
-                raise
+        self.image = ExfatImage(os.path.join(scratch, "card.img"), self.path, 256 << 20) if kind == "exfat" else None
 
     def release(self):
         """Unmounts and detaches; returns fsck's verdict for an image."""
-        if self.loop is None:
+        if self.image is None:
             return None
-        subprocess.run(["umount", self.path], check=False)
-        subprocess.run(["losetup", "-d", self.loop], check=False)
-        self.loop = None
-        return subprocess.run(["fsck.exfat", "-n", self.image], capture_output=True)
+        self.image.unmount()
+        verdict = self.image.fsck()
+        self.image.release()
+        self.image = None
+        return verdict
 
 
 class Mount:
@@ -78,14 +52,7 @@ class Mount:
     def __init__(self, backing, mountpoint):
         self.mountpoint = mountpoint
         self.errors = b""
-        os.makedirs(mountpoint, exist_ok=True)
-        self.process = subprocess.Popen([MORVANE, "mount", "-f", backing, mountpoint],
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        deadline = time.monotonic() + 30
-        while not os.path.ismount(mountpoint):
-            if self.process.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("morvane mount did not come up: " + self.process.stderr.read().decode())
-            time.sleep(0.05)
+        self.process = start_mount([MORVANE], backing, mountpoint, subprocess.PIPE)
 
     def unmount(self):
         """Returns the exit status and stderr of the mount."""
@@ -404,7 +371,7 @@ class InterruptTest(unittest.TestCase):
 def main():
     global MORVANE, BACKING_KIND
     BACKING_KIND, MORVANE = sys.argv[1], sys.argv[2]
-    reason = missing_requirements(BACKING_KIND)
+    reason = missing_requirements(exfat=BACKING_KIND == "exfat")
     if reason is not None:
         print("SKIPPED: " + reason)
         sys.exit(SKIPPED)
