@@ -90,9 +90,7 @@ LONG WriteAll(int fd, const std::string& text) {
 
 // Makes the rename itself durable; the values are already safe in the file.
 void SyncDirectoryOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    FileDescriptor handle(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor handle(open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.valid()) {
         fsync(handle.get());
     }

@@ -1,10 +1,12 @@
 // The plain file calls under the registry file: a descriptor closed with its
-// scope, and the Win32 code of a failed call's errno.
+// scope, the Win32 code of a failed call's errno, and the directory a path
+// lies in.
 #pragma once
 
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 #include <utility>
 
 #include "platform/types.h"
@@ -47,4 +49,10 @@ inline LONG ErrorFromErrno() {
     default:
         return ERROR_GEN_FAILURE;
     }
+}
+
+// "." for a bare name, "/" for a name in the root.
+inline std::string DirectoryOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }

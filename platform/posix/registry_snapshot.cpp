@@ -51,11 +51,6 @@ LONG ReadWholeFile(const std::string& path, std::string* text, mode_t* mode) {
     return ERROR_SUCCESS;
 }
 
-std::string DirectoryOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string EntryOf(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
