@@ -52,7 +52,7 @@ StoredFileReport InspectStoredFile(const std::filesystem::path& file) {
         report.unpackedLength = static_cast<DWORD>(bytes.size());
         return report;
     }
-    report.unpackedLength = DecodeUnpackedLength(bytes.data() + 2);
+    report.unpackedLength = DecodeUnpackedLength(bytes.data() + sizeof(kPackedMagic));
     CheckStream(bytes, &report);
     return report;
 }

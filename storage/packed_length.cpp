@@ -19,6 +19,6 @@ bool ReadUnpackedLength(const LowerHooks& lower, const WCHAR* name, DWORD* lengt
     if (!read || !IsPackedMagic(header, done)) {
         return false;
     }
-    *length = DecodeUnpackedLength(header + 2);
+    *length = DecodeUnpackedLength(header + sizeof(kPackedMagic));
     return true;
 }
