@@ -201,6 +201,8 @@ int MountBridge::StatusByName(const WString& path, struct stat* status) {
     if (Entry entry = ByName(path)) {
         return StatusOfOpen(entry, status);
     }
+    // By name before the search, which would take a name holding * or ? as a
+    // pattern and report whichever file matched it.
     const DWORD attributes = filter_.GetFileAttributesW(volume_.Word(), path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return LastErrno();
