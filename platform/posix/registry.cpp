@@ -20,6 +20,7 @@
 #include "platform/posix/registry_file_io.h"
 #include "platform/posix/registry_format.h"
 #include "platform/posix/registry_snapshot.h"
+#include "platform/unique_fd.h"
 #include "platform/utf.h"
 
 // An open key: its path below HKEY_LOCAL_MACHINE, in UTF-8, follows the record.
@@ -43,7 +44,7 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    FileDescriptor& file() { return file_; }
+    UniqueFd& file() { return file_; }
     bool CommitAs(const std::string& path) {
         committed_ = rename(path_.c_str(), path.c_str()) == 0;
         return committed_;
@@ -51,7 +52,7 @@ public:
 
 private:
     std::string path_;
-    FileDescriptor file_;
+    UniqueFd file_;
     bool created_;
     bool committed_ = false;
 };
@@ -90,7 +91,7 @@ LONG WriteAll(int fd, const std::string& text) {
 
 // Makes the rename itself durable; the values are already safe in the file.
 void SyncDirectoryOf(const std::string& path) {
-    FileDescriptor handle(open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd handle(open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.valid()) {
         fsync(handle.get());
     }
@@ -103,7 +104,7 @@ LONG SetInFile(const std::string& key, const std::string& name, DWORD value) {
     if (path.empty()) {
         return ERROR_FILE_NOT_FOUND;
     }
-    FileDescriptor lock(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    UniqueFd lock(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
     if (!lock.valid()) {
         return ErrorFromErrno();
     }

@@ -1,36 +1,11 @@
-// The plain file calls under the registry file: a descriptor closed with its
-// scope, the Win32 code of a failed call's errno, and the directory a path
-// lies in.
+// The plain file calls under the registry file: the Win32 code of a failed
+// call's errno, and the directory a path lies in.
 #pragma once
-
-#include <unistd.h>
 
 #include <cerrno>
 #include <string>
-#include <utility>
 
 #include "platform/types.h"
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now; false when the close reports a failed write.
-    bool Close() { return fd_ < 0 || close(std::exchange(fd_, -1)) == 0; }
-    // Closes the one it holds and takes `fd` instead.
-    void Reset(int fd) {
-        Close();
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 inline LONG ErrorFromErrno() {
     switch (errno) {

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/posix/registry_file_io.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ LONG ReadWholeFile(const std::string& path, std::string* text, mode_t* mode) {
     if (path.empty()) {
         return ERROR_FILE_NOT_FOUND;
     }
-    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) {
         return ErrorFromErrno();
     }
@@ -177,7 +178,7 @@ private:
     std::string name_;  // the file's entry in its directory
     // A forked child shares the parent's instance and would take its notices.
     bool forked_ = false;
-    FileDescriptor notices_{-1};
+    UniqueFd notices_;
     std::shared_ptr<const RegistryFile> parsed_;
 };
 

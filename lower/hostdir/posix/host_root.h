@@ -4,7 +4,7 @@
 #include <string>
 
 #include "lower/hostdir/host_directory_volume.h"
-#include "lower/hostdir/posix/unique_fd.h"
+#include "platform/unique_fd.h"
 #include "lower/hostdir/volume_name.h"
 
 // A path descriptor of the root directory; every name is resolved from it.

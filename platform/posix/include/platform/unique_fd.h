@@ -1,4 +1,4 @@
-// Owns a host file descriptor.
+// Owns a host file descriptor, closed with its scope.
 #pragma once
 
 #include <unistd.h>
@@ -9,7 +9,7 @@ class UniqueFd {
 public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { Reset(); }
+    ~UniqueFd() { Close(); }
     UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept {
         if (this != &other) {
@@ -24,10 +24,11 @@ public:
     int get() const { return fd_; }
     // Hands the descriptor to the caller, who closes it.
     int Release() { return std::exchange(fd_, -1); }
+    // Closes now; false when the close reports a failed write.
+    bool Close() { return fd_ < 0 || close(std::exchange(fd_, -1)) == 0; }
+    // Closes the one it holds and takes `fd` instead.
     void Reset(int fd = -1) {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
+        Close();
         fd_ = fd;
     }
 
